@@ -1,7 +1,7 @@
 #include "platform/codepage/CodePage.h"
 
-#include <cerrno>
 #include <iconv.h>
+#include <cerrno>
 #include <memory>
 
 namespace codepage {

@@ -25,8 +25,7 @@ std::optional<double> ParseNumber(const std::u16string& s) {
     ascii = ascii.substr(first, last - first + 1);
     // Only plain decimal forms: strtod would also take hex, "inf" and "nan".
     for (char c : ascii) {
-        if (!((c >= '0' && c <= '9') || c == '.' || c == '-' || c == '+' || c == 'e' ||
-              c == 'E')) {
+        if (!((c >= '0' && c <= '9') || c == '.' || c == '-' || c == '+' || c == 'e' || c == 'E')) {
             return std::nullopt;
         }
     }

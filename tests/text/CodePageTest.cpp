@@ -15,7 +15,9 @@ TEST(CodePageTest, Utf8ToGbkConvertsChineseText) {
 
 TEST(CodePageTest, ACharacterGbkCannotHoldBecomesAQuestionMark) {
     // U+1F600 travels as a surrogate pair and has no GBK form.
-    EXPECT_EQ(Utf8ToGbk(Bytes("a\xF0\x9F\x98\x80" "b")), Text("a?b"));
+    EXPECT_EQ(Utf8ToGbk(Bytes("a\xF0\x9F\x98\x80"
+                              "b")),
+              Text("a?b"));
 }
 
 TEST(CodePageTest, ToUtf16IncludesTheTerminatorAndStopsAtAZero) {
@@ -38,13 +40,19 @@ TEST(CodePageTest, ARefusedConversionGivesNothing) {
 
 TEST(CodePageTest, FromUtf16HasNoTerminatorAndUsesTheAnsiPageWhenOmitted) {
     const ByteSet units{0x2D, 0x4E, 'x', 0};
-    EXPECT_EQ(FromUtf16(units, 65001), Bytes("\xE4\xB8\xAD" "x"));
-    EXPECT_EQ(Utf16ToText(units), Text("\xD6\xD0" "x"));
-    EXPECT_EQ(Utf16ToText(units, 936), Text("\xD6\xD0" "x"));
+    EXPECT_EQ(FromUtf16(units, 65001), Bytes("\xE4\xB8\xAD"
+                                             "x"));
+    EXPECT_EQ(Utf16ToText(units), Text("\xD6\xD0"
+                                       "x"));
+    EXPECT_EQ(Utf16ToText(units, 936), Text("\xD6\xD0"
+                                            "x"));
 }
 
 TEST(CodePageTest, InvalidUtf8BecomesReplacementCharacters) {
-    const auto wide = codepage::Decode("a\xFF" "b", codepage::kUtf8);
+    const auto wide = codepage::Decode(
+        "a\xFF"
+        "b",
+        codepage::kUtf8);
     ASSERT_TRUE(wide.has_value());
     EXPECT_EQ(*wide, std::u16string(u"a\uFFFDb"));
 }

@@ -13,7 +13,9 @@ TEST(TextTest, EndsAtFirstZeroByte) {
 
 TEST(TextOpsTest, FindStepsOverDoubleByteCharacters) {
     // "中" is D6 D0; searching "\xD0" must not match its second byte.
-    const Text text("\xD6\xD0\xD0" "a");
+    const Text text(
+        "\xD6\xD0\xD0"
+        "a");
     EXPECT_EQ(Find(text, Text("\xD0")), 3);
     EXPECT_EQ(Find(Text("abcabc"), Text("c")), 3);
     EXPECT_EQ(Find(Text("abcabc"), Text("c"), 4), 6);
@@ -34,10 +36,7 @@ TEST(TextOpsTest, TrimRemovesAsciiAndFullWidthSpacesOnly) {
         const char* in;
         const char* out;
     } cases[] = {
-        {"  a b  ", "a b"},
-        {"\xA1\xA1 x\xA1\xA1", "x"},
-        {"\tx\r\n", "\tx\r\n"},
-        {"", ""},
+        {"  a b  ", "a b"}, {"\xA1\xA1 x\xA1\xA1", "x"}, {"\tx\r\n", "\tx\r\n"}, {"", ""},
         {"   ", ""},
     };
     for (const auto& c : cases) EXPECT_EQ(Trim(Text(c.in)), Text(c.out)) << c.in;
@@ -48,11 +47,7 @@ TEST(TextOpsTest, SplitFollowsTheItemRules) {
         const char* in;
         std::vector<std::string> items;
     } cases[] = {
-        {"a,b", {"a", "b"}},
-        {"a,,b", {"a", "", "b"}},
-        {"a,b,", {"a", "b"}},
-        {",", {""}},
-        {"", {}},
+        {"a,b", {"a", "b"}}, {"a,,b", {"a", "", "b"}}, {"a,b,", {"a", "b"}}, {",", {""}}, {"", {}},
         {"ab", {"ab"}},
     };
     for (const auto& c : cases) {
@@ -81,7 +76,11 @@ TEST(TextOpsTest, CaseFoldingTouchesAsciiOnly) {
 
 TEST(TextOpsTest, ReplaceAllKeepsDoubleByteCharactersWhole) {
     // "：" is A3 BA; a search for "\xBA" must not split it.
-    EXPECT_EQ(ReplaceAll(Text("a\xA3\xBA" "b"), Text("\xBA"), Text(" ")), Text("a\xA3\xBA" "b"));
+    EXPECT_EQ(ReplaceAll(Text("a\xA3\xBA"
+                              "b"),
+                         Text("\xBA"), Text(" ")),
+              Text("a\xA3\xBA"
+                   "b"));
     EXPECT_EQ(ReplaceAll(Text("a:b:c"), Text(":"), Text(" ")), Text("a b c"));
     EXPECT_EQ(ReplaceAll(Text("Cookie: a"), Text("cookie:"), Text(""), Case::Ignore), Text(" a"));
 }
