@@ -31,10 +31,6 @@ DuktapeHeap::~DuktapeHeap() {
 
 DuktapeHeap::Outcome DuktapeHeap::Guard(GuardedFunction function, void* data) {
     if (context_ == nullptr) return Outcome::Fatal;
-    if (trapArmed_) {
-        function(context_, data);
-        return Outcome::Done;
-    }
     struct Call {
         GuardedFunction function;
         duk_context* context;

@@ -39,7 +39,8 @@ public:
 
     enum class Outcome { Done, Fatal };
     // Runs `function` under the fatal trap. Fatal: the heap died (now or earlier) and is gone;
-    // `function` did not complete (or did not run). Nested Guards share the outermost trap.
+    // `function` did not complete (or did not run). Guards do not nest: `function` must not
+    // call Guard.
     Outcome Guard(GuardedFunction function, void* data);
 
     // For reads that cannot throw (duk_get_*) between Guards; null once the heap died.
