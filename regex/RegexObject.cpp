@@ -59,7 +59,7 @@ Text RegexObject::ReplaceAll(const Text& replacement) const {
 int RegexObject::MatchCount() const { return GetProperty<int>(matches_, "Count"); }
 
 ObjectRef RegexObject::Match(int n) const {
-    return GetProperty<ObjectRef>(matches_, "Item", {n - 1});
+    return GetProperty<ObjectRef>(matches_, "Item", {static_cast<double>(n) - 1});
 }
 
 int RegexObject::ByteOffsetOf(const ObjectRef& match) const {
@@ -82,7 +82,7 @@ Text RegexObject::MatchText(int n, int* position) const {
 Text RegexObject::SubMatchText(int n, int g, int* position) const {
     const ObjectRef match = Match(n);
     const ObjectRef groups = GetProperty<ObjectRef>(match, "SubMatches");
-    Text value = GetProperty<Text>(groups, "Item", {g - 1});
+    Text value = GetProperty<Text>(groups, "Item", {static_cast<double>(g) - 1});
     if (position) {
         const int found = value.empty() ? -1 : text::Find(subject_, value, ByteOffsetOf(match) + 1);
         *position = found < 0 ? -1 : found - 1;

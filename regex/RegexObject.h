@@ -21,7 +21,7 @@ struct RegexOptions {
 // and destruction leaves it, so both happen on one thread. Nothing here reports errors: every
 // read after a failed or absent Create gives the empty text or 0.
 class RegexObject {
-  public:
+public:
     RegexObject();
     ~RegexObject();
     RegexObject(const RegexObject&) = delete;
@@ -58,7 +58,7 @@ class RegexObject {
     // The number of groups of the first match; 0 when nothing matched.
     int SubMatchCount() const;
 
-  private:
+private:
     RegexObject(const automation::ObjectRef& engine, const automation::ObjectRef& matches,
                 const Text& subject);
 

@@ -36,7 +36,7 @@ std::ostream& operator<<(std::ostream& os, const Found& f) {
 }
 
 class RegExpTest : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override { ComInitialize(); }
     void TearDown() override { ComUninitialize(); }
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <string>
 #include <thread>
 
@@ -78,6 +79,7 @@ TEST(RegexObjectTest, OutOfRangeNumbersGiveEmptyTexts) {
     EXPECT_EQ(re.SubMatchCount(), 2);
     EXPECT_EQ(re.MatchText(0), Text());
     EXPECT_EQ(re.MatchText(3), Text());
+    EXPECT_EQ(re.MatchText(std::numeric_limits<int>::min()), Text());
     EXPECT_EQ(re.SubMatchText(1, 0), Text());
     EXPECT_EQ(re.SubMatchText(1, 3), Text());
     EXPECT_EQ(re.SubMatchText(1, 2), Text());  // took no part

@@ -19,7 +19,7 @@ using namespace std::literals;
 ByteSet Bytes(std::string_view s) { return ByteSet(s.begin(), s.end()); }
 
 class TextStreamTest : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override { ComInitialize(); }
     void TearDown() override { ComUninitialize(); }
 

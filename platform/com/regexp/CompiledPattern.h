@@ -30,7 +30,7 @@ struct PatternFlags {
 //
 // Not thread-safe: an object belongs to the thread that uses it (it keeps its match data).
 class CompiledPattern {
-  public:
+public:
     // Null when PCRE2 rejects the pattern.
     static std::unique_ptr<CompiledPattern> Compile(std::u16string_view pattern,
                                                     PatternFlags flags);
@@ -45,7 +45,7 @@ class CompiledPattern {
     // empty match the next search starts one unit further on, so empty matches never loop.
     MatchList Find(std::u16string_view subject, bool global);
 
-  private:
+private:
     struct Handles;
     explicit CompiledPattern(std::unique_ptr<Handles> handles);
 

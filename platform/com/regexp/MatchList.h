@@ -17,7 +17,7 @@ struct Span {
 // The matches found in one subject, in order. Each match has the whole-match span (group 0)
 // followed by one span per capture group of the pattern.
 class MatchList {
-  public:
+public:
     explicit MatchList(std::size_t groupCount = 0) : groupCount_(groupCount) {}
 
     std::size_t size() const { return spans_.size() / (groupCount_ + 1); }
@@ -34,7 +34,7 @@ class MatchList {
         spans_.insert(spans_.end(), spans.begin(), spans.end());
     }
 
-  private:
+private:
     std::size_t groupCount_;
     std::vector<Span> spans_;
 };

@@ -17,7 +17,7 @@ std::optional<std::size_t> IndexArg(std::span<const Variant> args, std::size_t c
 }
 
 class SubMatches : public Dispatch {
-  public:
+public:
     SubMatches(std::shared_ptr<const ExecuteResult> result, std::size_t match)
         : result_(std::move(result)), match_(match) {}
 
@@ -36,13 +36,13 @@ class SubMatches : public Dispatch {
         return std::nullopt;
     }
 
-  private:
+private:
     std::shared_ptr<const ExecuteResult> result_;
     std::size_t match_;
 };
 
 class Match : public Dispatch {
-  public:
+public:
     Match(std::shared_ptr<const ExecuteResult> result, std::size_t match)
         : result_(std::move(result)), match_(match) {}
 
@@ -61,13 +61,13 @@ class Match : public Dispatch {
         return std::nullopt;
     }
 
-  private:
+private:
     std::shared_ptr<const ExecuteResult> result_;
     std::size_t match_;
 };
 
 class MatchCollection : public Dispatch {
-  public:
+public:
     explicit MatchCollection(std::shared_ptr<const ExecuteResult> result)
         : result_(std::move(result)) {}
 
@@ -84,7 +84,7 @@ class MatchCollection : public Dispatch {
         return std::nullopt;
     }
 
-  private:
+private:
     std::shared_ptr<const ExecuteResult> result_;
 };
 

@@ -12,6 +12,22 @@ void RegisterRegExp() {
 }
 
 namespace regexp {
+namespace {
+
+// A text argument, read in place when the caller passed a string (subjects are whole pages, so
+// this saves copies), else converted into `storage`.
+std::optional<std::u16string_view> TextArg(std::span<const Variant> args, std::size_t index,
+                                           std::u16string& storage) {
+    if (index < args.size()) {
+        if (const auto* text = std::get_if<std::u16string>(&args[index])) return *text;
+    }
+    auto converted = StringArg(args, index);
+    if (!converted) return std::nullopt;
+    storage = std::move(*converted);
+    return storage;
+}
+
+}  // namespace
 
 std::optional<Variant> RegExpComponent::Invoke(std::string_view member, InvokeKind kind,
                                                std::span<const Variant> args) {
@@ -55,25 +71,29 @@ CompiledPattern* RegExpComponent::Program() {
 }
 
 std::optional<Variant> RegExpComponent::Execute(std::span<const Variant> args) {
-    auto subject = StringArg(args, 0);
+    std::u16string storage;
+    const auto subject = TextArg(args, 0, storage);
     CompiledPattern* program = Program();
     if (!subject || !program) return std::nullopt;
     auto result = std::make_shared<ExecuteResult>();
-    result->subject = std::move(*subject);
+    result->subject = std::u16string(*subject);
     result->matches = program->Find(result->subject, global_);
     return Variant{MakeMatchCollection(std::move(result))};
 }
 
 std::optional<Variant> RegExpComponent::Test(std::span<const Variant> args) {
-    const auto subject = StringArg(args, 0);
+    std::u16string storage;
+    const auto subject = TextArg(args, 0, storage);
     CompiledPattern* program = Program();
     if (!subject || !program) return std::nullopt;
     return Variant{!program->Find(*subject, false).empty()};
 }
 
 std::optional<Variant> RegExpComponent::Replace(std::span<const Variant> args) {
-    const auto subject = StringArg(args, 0);
-    const auto replacement = StringArg(args, 1);
+    std::u16string subjectStorage;
+    std::u16string replacementStorage;
+    const auto subject = TextArg(args, 0, subjectStorage);
+    const auto replacement = TextArg(args, 1, replacementStorage);
     CompiledPattern* program = Program();
     if (!subject || !replacement || !program) return std::nullopt;
     const MatchList matches = program->Find(*subject, global_);
@@ -82,11 +102,11 @@ std::optional<Variant> RegExpComponent::Replace(std::span<const Variant> args) {
     std::size_t copied = 0;
     for (std::size_t m = 0; m < matches.size(); ++m) {
         const Span& whole = matches.at(m, 0);
-        out.append(*subject, copied, whole.start - copied);
+        out.append(subject->substr(copied, whole.start - copied));
         AppendSubstitution(out, *replacement, *subject, matches, m);
         copied = whole.end;
     }
-    out.append(*subject, copied);
+    out.append(subject->substr(copied));
     return Variant{std::move(out)};
 }
 

@@ -24,11 +24,11 @@ namespace regexp {
 // Test and Replace. Syntax, line ends and limits: see CompiledPattern.h.
 // Belongs to the thread that made it.
 class RegExpComponent : public Dispatch {
-  public:
+public:
     std::optional<Variant> Invoke(std::string_view member, InvokeKind kind,
                                   std::span<const Variant> args) override;
 
-  private:
+private:
     // The compiled pattern for the current properties; null when the engine rejects it.
     CompiledPattern* Program();
     std::optional<Variant> Execute(std::span<const Variant> args);

@@ -25,11 +25,11 @@ namespace textstream {
 //   Close() (drops the bytes).
 // Every other use fails the call without effect. Belongs to the thread that made it.
 class TextStream : public Dispatch {
-  public:
+public:
     std::optional<Variant> Invoke(std::string_view member, InvokeKind kind,
                                   std::span<const Variant> args) override;
 
-  private:
+private:
     std::optional<Variant> SetType(std::span<const Variant> args);
     std::optional<Variant> SetMode(std::span<const Variant> args);
     std::optional<Variant> SetPosition(std::span<const Variant> args);
