@@ -143,6 +143,9 @@ bool JsonDocument::Load(const Text& json, bool asLiteral, ScriptErrorInfo* error
     automation::CallMethod(engine_, "Eval", {Script({"var ", v, " = null"})});
     if (asLiteral) {
         automation::CallMethod(engine_, "AddCode", {Script({"var ", v, " = ", json.view()})});
+    } else if (json.empty()) {
+        // Nothing to read, as for a missing node handed to a child: the value is undefined.
+        automation::CallMethod(engine_, "AddCode", {Script({"var ", v, " = undefined"})});
     } else {
         // Text from outside is data: the JSON parser reads it, nothing runs it.
         automation::CallMethod(engine_, "AddCode",

@@ -73,8 +73,9 @@ public:
     // engine) and loads `json` into it. Unless `asLiteral` is true the text must be strict JSON,
     // read by the engine's JSON parser and never run as script; with `asLiteral` true it is
     // script source that the caller wrote, run as the right side of an assignment. True when the
-    // value is neither null nor undefined. `errorInfo`, when given, receives the engine's Error
-    // object (number 1002 and the parser's message for text that is not JSON).
+    // value is neither null nor undefined. An empty text gives an undefined value (false, no
+    // error). `errorInfo`, when given, receives the engine's Error object (number 1002 and the
+    // parser's message for text that is not JSON).
     bool Parse(const Text& json, std::optional<bool> asLiteral = {},
                ScriptErrorInfo* errorInfo = nullptr);
 

@@ -52,7 +52,7 @@ TEST(JsonDocumentTest, ParseTakesStrictJsonOnly) {
         {R"({"esc":"q\"b\\s\/n\nt\tu\u4e2d\ud83d\ude00"})", true,
          R"({"esc":"q\"b\\s/n\nt\tu中?"})"},
         {"null", false, "null"},
-        {"", false, "null"},
+        {"", false, ""},  // undefined, as a missing node's child
         {"   ", false, "null"},
         {R"({"a":})", false, "null"},
         {"{a:1}", false, "null"},           // script, not JSON
@@ -160,6 +160,8 @@ TEST(JsonDocumentTest, TheFeedPageReadsAsTheApplicationReadsIt) {
     EXPECT_EQ(page.GetText(Text("data.nickname")), Gbk("歌手小王"));
     // A missing node gives a child whose reads are all empty.
     JsonDocument missing = page.GetNode(Text("nothing.here"));
+    EXPECT_EQ(missing.ToJson(), Text());
+    EXPECT_EQ(missing.GetType(), JsonNodeType::Null);
     EXPECT_EQ(missing.GetText(), Text());
     EXPECT_EQ(missing.GetCount(), 0);
     EXPECT_EQ(missing.GetElement(0).GetText(Text("title")), Text());
