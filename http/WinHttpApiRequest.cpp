@@ -102,7 +102,10 @@ Text Redecoded(const Text& body, const ByteSet& response, RegexObject& regex) {
                 automation::SetProperty(stream, "Position", 0);
                 automation::SetProperty(stream, "Type", 2);
                 automation::SetProperty(stream, "Charset", charset);
-                result = automation::CallMethod<Text>(stream, "ReadText");
+                // A charset the stream cannot read leaves the page as received, not empty.
+                const auto decoded =
+                    automation::Invoke(stream, "ReadText", com::InvokeKind::Method, {});
+                if (decoded) result = decoded->AsText();
                 automation::CallMethod(stream, "Close");
                 stream.Release();
                 bytes.Clear();

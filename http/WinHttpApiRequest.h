@@ -37,9 +37,10 @@ struct WinHttpApiRequestArgs {
 
 // One request in the WinHTTP style; returns the body as Text (up to its first zero byte),
 // re-decoded when the page's first 1024 bytes declare a charset other than "gbk" or "gb2312" in a
-// meta tag. Defaults for the address alone: a GET with the User-Agent, Accept, Accept-Encoding,
-// Accept-Language and Cache-Control lines, all time-outs 30 s, certificate errors ignored,
-// cookies neither kept nor sent by the transport, redirects followed.
+// meta tag (a charset that cannot be read leaves the body as received). Defaults for the address
+// alone: a GET with the User-Agent, Accept, Accept-Encoding, Accept-Language and Cache-Control
+// lines, all time-outs 30 s, certificate errors ignored, cookies neither kept nor sent by the
+// transport, redirects followed.
 //
 // Failures are not raised: the steps that can fail store a numbered text in statusText, from
 // "700 当前系统不支持WinHttp服务!" to "713 读取数据失败!", and return the empty text, leaving the

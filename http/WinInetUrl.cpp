@@ -38,7 +38,11 @@ int UrlPort(const Text& address) {
 }
 
 Text UrlPath(const Text& address) {
-    const int hostAt = text::Find(address, UrlHost(address), 1, text::Case::Ignore);
+    // The host is looked for behind the scheme, so a host such as 'h' or 'tt' is not found in
+    // "http://" itself.
+    const int schemeEnd = text::Find(address, Text("://"));
+    const int from = schemeEnd == -1 ? 1 : schemeEnd + 3;
+    const int hostAt = text::Find(address, UrlHost(address), from, text::Case::Ignore);
     const int slash = text::Find(address, Text("/"), hostAt);
     return slash == -1 ? Text("/") : text::Mid(address, slash, static_cast<int>(address.size()));
 }

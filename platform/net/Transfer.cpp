@@ -287,6 +287,7 @@ bool Configure(State& s) {
 
     bool hasAccept = false;
     bool hasContentType = false;
+    std::string callerCookies;
     for (const std::string& line : r.headers) {
         const std::string_view name = HeaderNameOf(line);
         std::string value(line.size() > name.size() ? line.substr(name.size() + 1) : "");
@@ -296,6 +297,11 @@ bool Configure(State& s) {
             value.empty() ? std::string(name) + ";" : std::string(name) + ": " + value;
         if (EqualsIgnoreCase(name, "Proxy-Authorization")) {
             Append(s.proxyHeaders, entry);
+            continue;
+        }
+        if (EqualsIgnoreCase(name, "Cookie") && r.cookies && !value.empty()) {
+            // Joined with the jar's cookies into one Cookie line, as a user agent must send.
+            callerCookies += (callerCookies.empty() ? "" : "; ") + value;
             continue;
         }
         hasAccept = hasAccept || EqualsIgnoreCase(name, "Accept");
@@ -330,6 +336,7 @@ bool Configure(State& s) {
     if (r.cookies && r.cookies->state().share) {
         curl_easy_setopt(e, CURLOPT_SHARE, r.cookies->state().share.get());
         curl_easy_setopt(e, CURLOPT_COOKIEFILE, "");
+        if (!callerCookies.empty()) curl_easy_setopt(e, CURLOPT_COOKIE, callerCookies.c_str());
     }
     return true;
 }

@@ -42,7 +42,8 @@ struct TransferRequest {
     std::string url;
     std::string method = "GET";
     // "Name: value" lines, sent in order; an empty value sends an empty header. A
-    // "Proxy-Authorization" line goes to the proxy only (never to the server).
+    // "Proxy-Authorization" line goes to the proxy only (never to the server). With a cookie
+    // jar, "Cookie" lines join the jar's cookies in one line behind them.
     std::vector<std::string> headers;
     // Sent with a Content-Length when not empty, and always (possibly empty) for POST and PUT.
     ByteSet body;
