@@ -1,5 +1,8 @@
 #include "regex/RegexObject.h"
 
+#include <algorithm>
+#include <string>
+
 #include "platform/codepage/CodePage.h"
 #include "platform/com/Apartment.h"
 #include "text/core/TextOps.h"

@@ -26,7 +26,9 @@ struct PatternFlags {
 //
 // Every search runs under a match limit, a depth limit, a heap limit and a bounded JIT stack, so
 // a pattern that backtracks catastrophically gives up within a fraction of a second; a search
-// that reaches a limit is taken as finding no (further) match.
+// that reaches a limit is taken as finding no (further) match. The match limit (ten million
+// steps) also bounds a sound search: a lazy ".*?" stretch longer than about ten million units
+// is not found.
 //
 // Not thread-safe: an object belongs to the thread that uses it (it keeps its match data).
 class CompiledPattern {
