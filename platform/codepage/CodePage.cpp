@@ -65,10 +65,6 @@ std::string Convert(void* cd, std::string_view input, OnInvalid onInvalid) {
     return out;
 }
 
-std::string_view AsBytes(std::u16string_view units) {
-    return {reinterpret_cast<const char*>(units.data()), units.size() * 2};
-}
-
 void AppendUnit(std::string& out, char16_t unit) {
     out.push_back(static_cast<char>(unit & 0xFF));
     out.push_back(static_cast<char>(unit >> 8));
