@@ -49,7 +49,7 @@ struct FetchToFileArgs {
 // between fetches of the same Downloader. Use from one thread at a time; the stop token may be
 // triggered from any thread.
 class Downloader {
-  public:
+public:
     Downloader();
     ~Downloader();
     Downloader(const Downloader&) = delete;
@@ -57,7 +57,7 @@ class Downloader {
 
     FetchResult FetchToFile(const FetchToFileArgs& args);
 
-  private:
+private:
     struct Handles;
     std::unique_ptr<Handles> handles_;
 };

@@ -13,7 +13,7 @@ namespace files {
 // written file under the final name. Destroying an uncommitted PartialFile removes it.
 // One thread at a time; movable, not copyable.
 class PartialFile {
-  public:
+public:
     // A new empty file in `folder`; nullopt (with the cause in `error` when not null) when it
     // cannot be made.
     static std::optional<PartialFile> Create(const std::filesystem::path& folder,
@@ -35,7 +35,7 @@ class PartialFile {
 
     const std::filesystem::path& path() const { return path_; }
 
-  private:
+private:
     PartialFile(int descriptor, std::filesystem::path path);
     void Discard();
 

@@ -27,7 +27,7 @@ std::string Pattern(std::size_t size) {
 
 // A loopback HTTP server with the answers the downloader must tell apart.
 class DownloaderTest : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         std::string pattern = (fs::temp_directory_path() / "download-test-XXXXXX").string();
         ASSERT_NE(::mkdtemp(pattern.data()), nullptr);

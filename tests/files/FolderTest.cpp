@@ -16,7 +16,7 @@ namespace fs = std::filesystem;
 namespace {
 
 class FolderTest : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         std::string pattern = (fs::temp_directory_path() / "files-test-XXXXXX").string();
         ASSERT_NE(::mkdtemp(pattern.data()), nullptr);

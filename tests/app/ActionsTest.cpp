@@ -1,0 +1,113 @@
+// One action at a time, and closing while a worker runs.
+#include <filesystem>
+#include <string>
+
+#include <QApplication>
+#include <QTableWidget>
+#include <QTimer>
+
+#include "tests/app/AppFixture.h"
+
+namespace fs = std::filesystem;
+
+namespace apptest {
+namespace {
+
+using ActionsTest = AppFixture;
+
+const char* const kButtons[] = {"按钮2_查询用户", "按钮1_解析歌曲", "按钮2_下载"};
+
+TEST_F(ActionsTest, WhileAWorkerRunsTheOtherActionsAreRefused) {
+    LookUp(kTenSongs);
+    App().OnParseSongsClicked();
+    // The worker cannot end before this thread serves its window operations.
+    ASSERT_TRUE(App().IsBusy());
+    for (const char* button : kButtons) EXPECT_FALSE(ButtonEnabled(button)) << button;
+
+    const auto feedRequests = Service().FeedRequests().size();
+    const int mediaRequests = Service().MediaRequests();
+    LookUp(kTwentyFive);
+    App().OnDownloadSongsClicked();
+    App().OnParseSongsClicked();
+    WaitUntilIdle();
+
+    for (const char* button : kButtons) EXPECT_TRUE(ButtonEnabled(button)) << button;
+    EXPECT_EQ(Rows().size(), 10u) << "only the one walk ran";
+    EXPECT_EQ(Service().FeedRequests().size(), feedRequests + 1) << "no lookup, no second walk";
+    EXPECT_EQ(Service().MediaRequests(), mediaRequests) << "no download";
+    EXPECT_EQ(App().State().SongCount, 10);
+    EXPECT_TRUE(Messages().empty());
+
+    // Once it has ended, the next action runs.
+    App().OnDownloadSongsClicked();
+    EXPECT_FALSE(ButtonEnabled("按钮2_下载"));
+    WaitUntilIdle();
+    EXPECT_EQ(Service().MediaRequests(), mediaRequests + 10);
+}
+
+TEST_F(ActionsTest, ClosingDuringADownloadAbortsItAndLeavesNoPartialFile) {
+    Service().AddUser(
+        "00000000000000e1",
+        fake::User{
+            .nickname = Text("stall"),
+            .songs = {fake::Song{.title = Text("done"), .shareId = "e1a", .media = "complete song"},
+                      fake::Song{.title = Text("stall"),
+                                 .shareId = "e1b",
+                                 .generatedMediaBytes = 50000000,
+                                 .stall = true}}});
+    LookUpAndWalk("00000000000000e1");
+    App().OnDownloadSongsClicked();
+    // Serve the worker until the stalling song has started to arrive.
+    auto* list = Window().findChild<QTableWidget*>(QStringLiteral("超级列表框1"));
+    while (!list->item(1, 3)->text().endsWith('%')) {
+        ASSERT_TRUE(App().IsBusy());
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    const fs::path folder = programDirectory_ / "K歌歌曲";
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), {}), 2) << "song and partial file";
+
+    Ops().Close();  // what the window does when it closes, before it stops the workers
+    EXPECT_TRUE(App().Shutdown());
+    EXPECT_FALSE(App().IsBusy());
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        names.push_back(entry.path().filename().string());
+    }
+    EXPECT_EQ(names, std::vector<std::string>{"done1.m4a"});
+
+    // After shutdown nothing starts any more.
+    App().OnDownloadSongsClicked();
+    EXPECT_FALSE(App().IsBusy());
+}
+
+TEST_F(ActionsTest, ClosingDuringAWalkStopsIt) {
+    LookUp(kTwentyFive);
+    App().OnParseSongsClicked();
+    // Let a few rows arrive.
+    while (Ops().RowCount("超级列表框1") < 3) {
+        ASSERT_TRUE(App().IsBusy());
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    Ops().Close();
+    EXPECT_TRUE(App().Shutdown());
+    EXPECT_FALSE(App().IsBusy());
+    EXPECT_LT(Rows().size(), 25u);
+}
+
+TEST_F(ActionsTest, HowToGetUidShowsTheHelpWindowUntilItIsClosed) {
+    for (int press = 0; press < 2; ++press) {
+        QString shown;
+        QTimer::singleShot(0, [&] {
+            if (QWidget* modal = QApplication::activeModalWidget()) {
+                shown = modal->metaObject()->className();
+                modal->close();
+            }
+        });
+        App().OnHowToGetUidClicked();
+        EXPECT_EQ(shown, QStringLiteral("ui::UidHelpWindow")) << press;
+        EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    }
+}
+
+}  // namespace
+}  // namespace apptest
