@@ -1,6 +1,7 @@
 #include "platform/gdi/Bitmap.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <new>
@@ -57,7 +58,12 @@ Bitmap::Bitmap(Key, int width, int height, bool bottomUp, int bitCount, std::vec
       stride_(StrideOf(width, bitCount)),
       colors_(std::move(colors)),
       dibSection_(dibSection),
-      bits_(static_cast<std::size_t>(stride_) * static_cast<std::size_t>(height)) {}
+      size_(static_cast<std::size_t>(stride_) * static_cast<std::size_t>(height)),
+      bits_(static_cast<std::uint8_t*>(std::calloc(size_, 1))) {
+    if (!bits_) throw std::bad_alloc();
+}
+
+void Bitmap::Free::operator()(std::uint8_t* bits) const { std::free(bits); }
 
 BitmapHandle Bitmap::CreateDibSection(std::span<const std::uint8_t> info) {
     if (info.size() < kInfoHeaderSize) return nullptr;
@@ -212,7 +218,7 @@ void Bitmap::CopyBlock(int x, int y, int width, int height, const Bitmap& source
     const Bitmap* from = &source;
     if (&source == this) {
         snapshot.emplace(Key{}, width_, height_, bottomUp_, bitCount_, colors_, dibSection_);
-        snapshot->bits_ = bits_;
+        std::memcpy(snapshot->bits_.get(), bits_.get(), size_);
         from = &*snapshot;
     }
 

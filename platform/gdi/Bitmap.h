@@ -64,8 +64,8 @@ public:
 
     // The whole pixel memory, rows in storage order (for a DIB section, the DIB's own order).
     // Valid for the bitmap's life; its size never changes.
-    std::span<std::uint8_t> Bits() { return bits_; }
-    std::span<const std::uint8_t> Bits() const { return bits_; }
+    std::span<std::uint8_t> Bits() { return {bits_.get(), size_}; }
+    std::span<const std::uint8_t> Bits() const { return {bits_.get(), size_}; }
     std::span<const RgbQuad> Colors() const { return colors_; }
 
     // The pixel at column x, row y (0 = the picture's top row); kInvalidColor outside.
@@ -84,8 +84,8 @@ private:
     friend class DeviceContext;
 
     // Row y counted from the picture's top.
-    std::uint8_t* Row(int y) { return bits_.data() + RowOffset(y); }
-    const std::uint8_t* Row(int y) const { return bits_.data() + RowOffset(y); }
+    std::uint8_t* Row(int y) { return bits_.get() + RowOffset(y); }
+    const std::uint8_t* Row(int y) const { return bits_.get() + RowOffset(y); }
     std::size_t RowOffset(int y) const {
         return static_cast<std::size_t>(bottomUp_ ? height_ - 1 - y : y) *
                static_cast<std::size_t>(stride_);
@@ -101,7 +101,12 @@ private:
     int stride_;
     std::vector<RgbQuad> colors_;
     bool dibSection_;
-    std::vector<std::uint8_t> bits_;
+    struct Free {
+        void operator()(std::uint8_t* bits) const;
+    };
+    std::size_t size_;
+    // Zeroed by calloc, which spares a second pass over freshly mapped memory.
+    std::unique_ptr<std::uint8_t, Free> bits_;
     // The context this bitmap is selected into, if any: a bitmap is in one context at a time.
     DeviceContext* selectedInto_ = nullptr;
 };

@@ -7,9 +7,10 @@
 #include <array>
 #include <bit>
 #include <cerrno>
+#include <cstring>
+#include <memory>
 #include <new>
 #include <optional>
-#include <vector>
 
 #include "platform/gdi/LittleEndian.h"
 
@@ -165,13 +166,13 @@ std::optional<Layout> ReadLayout(std::span<const std::uint8_t> f) {
     return l;
 }
 
+// One pixel of the display format: blue, green, red, 0, stored as one 32-bit word.
+static_assert(std::endian::native == std::endian::little);
 inline void Put(std::uint8_t* row, std::size_t x, std::uint8_t red, std::uint8_t green,
                 std::uint8_t blue) {
-    std::uint8_t* p = row + 4 * x;
-    p[0] = blue;
-    p[1] = green;
-    p[2] = red;
-    p[3] = 0;
+    const std::uint32_t pixel =
+        std::uint32_t{blue} | (std::uint32_t{green} << 8) | (std::uint32_t{red} << 16);
+    std::memcpy(row + 4 * x, &pixel, sizeof pixel);
 }
 
 inline void PutQuad(std::uint8_t* row, std::size_t x, const RgbQuad& quad) {
@@ -322,21 +323,21 @@ BitmapHandle LoadBmpFile(const std::string& path) {
     struct stat info {};
     if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) return nullptr;
     if (info.st_size < 0 || info.st_size > kMaxBmpFileBytes) return nullptr;
-    std::vector<std::uint8_t> bytes;
+    const std::size_t size = static_cast<std::size_t>(info.st_size);
+    std::unique_ptr<std::uint8_t[]> bytes;
     try {
-        bytes.resize(static_cast<std::size_t>(info.st_size));
+        bytes = std::make_unique_for_overwrite<std::uint8_t[]>(size);
     } catch (const std::bad_alloc&) {
         return nullptr;
     }
     std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t got = ::read(fd.get(), bytes.data() + done, bytes.size() - done);
+    while (done < size) {
+        const ssize_t got = ::read(fd.get(), bytes.get() + done, size - done);
         if (got < 0 && errno == EINTR) continue;
         if (got <= 0) break;  // the file shrank or failed: decode what is there, which checks it
         done += static_cast<std::size_t>(got);
     }
-    bytes.resize(done);
-    return DecodeBmp(bytes);
+    return DecodeBmp({bytes.get(), done});
 }
 
 }  // namespace gdi

@@ -37,6 +37,8 @@ TEST_F(PictureObjectTest, SavesADecodedPictureAsABmpFile) {
     EXPECT_EQ(GetProperty<int>(picture_, "Type"), 1);
 
     const ByteSet bmp = CallMethod<ByteSet>(picture_, "SaveAsFile");
+    ASSERT_GT(bmp.size(), 54u);
+    EXPECT_EQ(bmp[28], 24) << "bits per pixel";
     const gdi::BitmapHandle bitmap = gdi::DecodeBmp(bmp);
     ASSERT_NE(bitmap, nullptr);
     EXPECT_EQ(bitmap->Width(), 3);

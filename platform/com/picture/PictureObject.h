@@ -14,8 +14,8 @@ namespace com {
 //   Type -> number          1 while it holds a picture, 0 otherwise
 // Pictures that declare more pixels than platform/gdi/Limits.h allows are refused before they
 // are decoded, and Qt's allocation limit stops any decoder at 64 MB, so a small file declaring a
-// huge picture fails without allocating it. Transparent pixels lose their alpha. Belongs to the
-// thread that made it.
+// huge picture fails without allocating it. Alpha is dropped: a transparent pixel shows the colour
+// stored under it. Belongs to the thread that made it.
 class PictureObject : public Dispatch {
 public:
     std::optional<Variant> Invoke(std::string_view member, InvokeKind kind,
