@@ -1,5 +1,7 @@
 #include "http/ComRequest.h"
 
+#include <optional>
+
 #include "automation/Automation.h"
 #include "http/Base64.h"
 #include "http/CookieText.h"
@@ -36,6 +38,19 @@ void SetOption(const ObjectRef& request, int option, int value) {
 
 void SetHeader(const ObjectRef& request, const Text& name, const Text& value) {
     CallMethod(request, "SetRequestHeader", {name, value});
+}
+
+// The body bytes of the object's answer; empty when there is none.
+ByteSet ResponseBody(const ObjectRef& request) {
+    std::optional<automation::Variant> value =
+        automation::Invoke(request, "ResponseBody", com::InvokeKind::PropertyGet, {});
+    if (!value) return {};
+    // The value is this function's own: its bytes are taken over rather than copied (a body may
+    // be many megabytes). Anything else converts as a property read would.
+    if (const auto* bytes = std::get_if<ByteSet>(&value->raw())) {
+        return std::move(const_cast<ByteSet&>(*bytes));
+    }
+    return value->AsBytes();
 }
 
 // The working header block: the caller's lines with the default lines it lacks.
@@ -131,7 +146,7 @@ ByteSet ComRequest(const ComRequestArgs& args) {
         CallMethod(request, "Send", {args.postText.value_or(Text())});
     }
 
-    ByteSet body = GetProperty<ByteSet>(request, "ResponseBody");
+    ByteSet body = ResponseBody(request);
     Text scratchHeaders;
     Text& responseHeaders = args.responseHeaders ? *args.responseHeaders : scratchHeaders;
     responseHeaders = GetProperty<Text>(request, "GetAllResponseHeaders");

@@ -1,6 +1,7 @@
 #include "http/WinHttpApiRequest.h"
 
-#include <vector>
+#include <optional>
+#include <string>
 
 #include "automation/Automation.h"
 #include "http/CookieText.h"
@@ -84,17 +85,19 @@ Text HeaderBlock(const WinHttpApiRequestArgs& args, int method) {
     return block;
 }
 
-// The body re-read in the charset its page declares, when that is neither "gbk" nor "gb2312".
-Text Redecoded(const Text& body, const ByteSet& response, RegexObject& regex) {
+// The body as text: the response up to its first zero byte, or the whole response re-read in the
+// charset the page declares when that is neither "gbk" nor "gb2312". Takes the response over so
+// that a large body is not copied.
+Text BodyText(std::string response, RegexObject& regex) {
     ComInitialize();
-    Text result = body;
-    if (regex.Create(Text("<meta.+?charset=[^\\w]?([-\\w]+)"),
-                     text::Left(body, static_cast<int>(kCharsetWindow)))) {
+    std::optional<Text> decoded;
+    const Text head(std::string_view(response).substr(0, kCharsetWindow));
+    if (regex.Create(Text("<meta.+?charset=[^\\w]?([-\\w]+)"), head)) {
         const Text charset = regex.SubMatchText(1, 1);
         if (!charset.empty() && charset != Text("gbk") && charset != Text("gb2312")) {
             automation::ObjectRef stream = automation::CreateObject(Text("Adodb.Stream"));
             if (!stream.IsEmpty()) {
-                automation::Variant bytes(response);
+                automation::Variant bytes(ByteSet(response.begin(), response.end()));
                 automation::SetProperty(stream, "Type", 1);
                 automation::SetProperty(stream, "Mode", 3);
                 automation::CallMethod(stream, "Open");
@@ -103,9 +106,9 @@ Text Redecoded(const Text& body, const ByteSet& response, RegexObject& regex) {
                 automation::SetProperty(stream, "Type", 2);
                 automation::SetProperty(stream, "Charset", charset);
                 // A charset the stream cannot read leaves the page as received, not empty.
-                const auto decoded =
+                const auto text =
                     automation::Invoke(stream, "ReadText", com::InvokeKind::Method, {});
-                if (decoded) result = decoded->AsText();
+                if (text) decoded = text->AsText();
                 automation::CallMethod(stream, "Close");
                 stream.Release();
                 bytes.Clear();
@@ -113,7 +116,7 @@ Text Redecoded(const Text& body, const ByteSet& response, RegexObject& regex) {
         }
     }
     ComUninitialize();
-    return result;
+    return decoded ? std::move(*decoded) : Text(std::move(response));
 }
 
 }  // namespace
@@ -200,18 +203,20 @@ Text WinHttpApiRequest(const WinHttpApiRequestArgs& args) {
     if (!request->SendRequest(body)) return fail("711 发送请求失败!"_gbk);
     if (!request->ReceiveResponse()) return fail("712 服务器未响应!"_gbk);
 
-    ByteSet response;
-    std::vector<std::uint8_t> piece;
+    std::string response;  // bytes; a string so the body text can take it over uncopied
     for (;;) {
         std::size_t available = 0;
         if (!request->QueryDataAvailable(&available) || available < 1) break;
-        piece.assign(available, 0);
+        const std::size_t before = response.size();
+        response.resize(before + available);
         std::size_t read = 0;
-        if (!request->ReadData(piece, &read)) {
+        const bool ok = request->ReadData(
+            {reinterpret_cast<std::uint8_t*>(response.data()) + before, available}, &read);
+        response.resize(before + read);
+        if (!ok) {
             statusText = "713 读取数据失败!"_gbk;
             break;
         }
-        response.insert(response.end(), piece.begin(), piece.begin() + read);
     }
 
     const auto rawHeaders = request->QueryRawHeaders();
@@ -239,10 +244,8 @@ Text WinHttpApiRequest(const WinHttpApiRequestArgs& args) {
         receivedCookies = MergeCookies(args.sendCookies, &receivedCookies);
     }
 
-    if (args.responseBytes) *args.responseBytes = response;
-    const Text bodyText(
-        std::string_view(reinterpret_cast<const char*>(response.data()), response.size()));
-    return Redecoded(bodyText, response, regex);
+    if (args.responseBytes) *args.responseBytes = ByteSet(response.begin(), response.end());
+    return BodyText(std::move(response), regex);
 }
 
 }  // namespace http

@@ -124,6 +124,8 @@ struct Transfer::State {
     int status = 0;
     bool bodyStarted = false;
 
+    std::size_t received = 0;  // body bytes so far
+    bool tooLarge = false;
     ByteSet buffer;  // body bytes received and not yet read, from `readOffset` on
     std::size_t readOffset = 0;
 
@@ -186,6 +188,11 @@ using State = Transfer::State;
 size_t OnBody(char* data, size_t size, size_t count, void* user) {
     auto* state = static_cast<State*>(user);
     const size_t length = size * count;
+    state->received += length;
+    if (state->received > state->request.maxBodyBytes) {
+        state->tooLarge = true;
+        return 0;  // curl ends the transfer with a write error
+    }
     if (state->readOffset == state->buffer.size()) {
         state->buffer.clear();
         state->readOffset = 0;
@@ -260,6 +267,11 @@ bool Configure(State& s) {
     curl_easy_setopt(e, CURLOPT_SSL_VERIFYPEER, r.verifyPeer ? 1L : 0L);
     curl_easy_setopt(e, CURLOPT_SSL_VERIFYHOST, r.verifyHost ? 2L : 0L);
     curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(r.connectTimeout.count()));
+    if (r.lowSpeedBytesPerSecond > 0 && r.stallTimeout.count() > 0) {
+        const long seconds = static_cast<long>((r.stallTimeout.count() + 999) / 1000);
+        curl_easy_setopt(e, CURLOPT_LOW_SPEED_LIMIT, static_cast<long>(r.lowSpeedBytesPerSecond));
+        curl_easy_setopt(e, CURLOPT_LOW_SPEED_TIME, seconds);
+    }
 
     curl_easy_setopt(e, CURLOPT_WRITEFUNCTION, OnBody);
     curl_easy_setopt(e, CURLOPT_WRITEDATA, &s);

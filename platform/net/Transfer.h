@@ -62,6 +62,11 @@ struct TransferRequest {
     std::chrono::milliseconds connectTimeout{60000};
     // Once connected: the longest wait for the next byte either way; zero means no limit.
     std::chrono::milliseconds stallTimeout{30000};
+    // When not zero: the transfer ends when fewer bytes a second than this came on average over
+    // the stall time-out (rounded up to whole seconds), so a trickle cannot hold it for ever.
+    std::uint32_t lowSpeedBytesPerSecond = 0;
+    // A body growing beyond this ends the transfer as failed, with what came before.
+    std::size_t maxBodyBytes = std::size_t{256} << 20;
     // A stop request ends the transfer as failed within about 100 ms.
     std::stop_token stop;
 };

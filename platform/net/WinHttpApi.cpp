@@ -21,6 +21,7 @@ struct SessionSettings {
 
 struct Exchange {
     TransferRequest request;
+    bool keepCookies = true;  // the request's own jar is made only when it is sent
     std::unique_ptr<Transfer> transfer;
     bool received = false;
 };
@@ -196,7 +197,6 @@ std::unique_ptr<Request> Connection::OpenRequest(std::u16string_view method,
     r.connectTimeout = s.connectTimeout;
     r.stallTimeout = s.stallTimeout;
     r.stop = s.stop;
-    r.cookies = CookieJar::Create();
     return std::unique_ptr<Request>(new Request(std::move(exchange)));
 }
 
@@ -229,7 +229,7 @@ bool Request::SetOption(int option, std::uint32_t value) {
         }
         case kOptionDisableFeature:
             if (value == 0 || (value & ~(kDisableCookies | kDisableRedirects))) return false;
-            if (value & kDisableCookies) r.cookies.reset();
+            if (value & kDisableCookies) exchange_->keepCookies = false;
             if (value & kDisableRedirects) r.followRedirects = false;
             return true;
         case kOptionEnableFeature:
@@ -264,6 +264,7 @@ bool Request::AddRequestHeaders(std::u16string_view block) {
 bool Request::SendRequest(std::span<const std::uint8_t> body) {
     if (exchange_->transfer) return false;
     exchange_->request.body.assign(body.begin(), body.end());
+    if (exchange_->keepCookies) exchange_->request.cookies = CookieJar::Create();
     exchange_->transfer = std::make_unique<Transfer>(std::move(exchange_->request));
     return exchange_->transfer->Send();
 }

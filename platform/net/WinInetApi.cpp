@@ -119,6 +119,7 @@ std::unique_ptr<Request> Connection::OpenRequest(std::string_view method,
     if (!(flags & kFlagNoCookies)) r.cookies = CookieJar::Process();
     r.connectTimeout = s.timeouts.connect;
     r.stallTimeout = s.timeouts.stall;
+    r.lowSpeedBytesPerSecond = s.timeouts.lowSpeedBytesPerSecond;
     r.stop = s.stop;
     return std::unique_ptr<Request>(new Request(std::move(exchange)));
 }

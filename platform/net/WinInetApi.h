@@ -29,11 +29,13 @@ inline constexpr std::uint32_t kSecurityIgnoreUnknownCa = 0x100;
 inline constexpr std::uint32_t kSecurityIgnoreCertCnInvalid = 0x1000;
 
 // The limits every session starts with: a connection (with name resolution and TLS handshake)
-// must be made within `connect`; a transfer that receives (or sends) nothing for `stall` ends
-// there, keeping what was read.
+// must be made within `connect`; a transfer that receives (or sends) nothing for `stall`, or
+// fewer than `lowSpeedBytesPerSecond` on average over that time, ends there, keeping what was
+// read.
 struct Timeouts {
     std::chrono::milliseconds connect{15000};
     std::chrono::milliseconds stall{30000};
+    std::uint32_t lowSpeedBytesPerSecond = 100;
 };
 // The limits new sessions start with; process-wide. Only tests change them, to keep waits short.
 void SetDefaultTimeouts(Timeouts timeouts);

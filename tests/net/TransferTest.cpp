@@ -293,3 +293,29 @@ TEST(NameRulesTest, HostsHeadersAndProxies) {
     }
     EXPECT_EQ(net::EscapeHighBytes("/a\xB0\xA1 b"), "/a%B0%A1 b");
 }
+
+TEST(TransferLimitTest, BodyBeyondTheLimitFailsKeepingWhatCame) {
+    RawServer server(RawServer::Reply(RawServer::Ok(std::string(5000, 'z'))));
+    TransferRequest request = Get(server.Url("/"));
+    request.maxBodyBytes = 1000;
+    Transfer transfer(std::move(request));
+    ASSERT_TRUE(transfer.Send() && transfer.ReceiveResponse());
+    EXPECT_LE(ReadInPieces(transfer).size(), 1000u);
+    EXPECT_TRUE(transfer.Failed());
+}
+
+TEST(TransferLimitTest, TrickleBelowTheLowSpeedLimitEnds) {
+    RawServer server([](RawConnection& connection) {
+        connection.Send("HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n");
+        for (int i = 0; i < 100 && connection.Send("t"); ++i) {
+            std::this_thread::sleep_for(50ms);
+        }
+    });
+    TransferRequest request = Get(server.Url("/"));
+    request.stallTimeout = 1000ms;  // never reached: a byte comes every 50 ms
+    request.lowSpeedBytesPerSecond = 1000;
+    Transfer transfer(std::move(request));
+    ASSERT_TRUE(transfer.Send() && transfer.ReceiveResponse());
+    EXPECT_LT(ReadInPieces(transfer).size(), 100u);
+    EXPECT_TRUE(transfer.Failed());
+}
