@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <optional>
 #include <string>
 
 #include "imaging/SpecialFolder.h"
@@ -66,21 +67,24 @@ void BitmapObject::BuildColorTables() {
     colorTable2_.assign(8, 0);
     PutQuad(colorTable2_, 1, 255, 255, 255);
 
+    // Red, green, blue.
     static constexpr std::uint8_t kSixteen[16][3] = {
         {0, 0, 0},     {128, 0, 0},     {0, 128, 0},     {128, 128, 0},  {0, 0, 128}, {128, 0, 128},
         {0, 128, 128}, {128, 128, 128}, {192, 192, 192}, {255, 0, 0},    {0, 255, 0}, {255, 255, 0},
         {0, 0, 255},   {255, 0, 255},   {0, 255, 255},   {255, 255, 255}};
     colorTable16_.assign(64, 0);
-    for (int i = 0; i < 16; ++i)
+    for (int i = 0; i < 16; ++i) {
         PutQuad(colorTable16_, i, kSixteen[i][0], kSixteen[i][1], kSixteen[i][2]);
+    }
 
+    // Blue from the top two bits of the index, green from the next three, red from the low three.
     colorTable256_.assign(1024, 0);
     for (int k = 0; k < 256; ++k) {
         PutQuad(colorTable256_, k, static_cast<std::uint8_t>((k & 7) * 32),
                 static_cast<std::uint8_t>(((k >> 3) & 7) * 32),
                 static_cast<std::uint8_t>((k >> 6) * 64));
     }
-    // The system's twenty static colours at both ends.
+    // The system's twenty static colours (red, green, blue) at both ends.
     static constexpr std::uint8_t kLow[10][3] = {
         {0, 0, 0},     {128, 0, 0},   {0, 128, 0},     {128, 128, 0},   {0, 0, 128},
         {128, 0, 128}, {0, 128, 128}, {192, 192, 192}, {192, 220, 192}, {166, 202, 240}};

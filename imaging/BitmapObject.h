@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <string>
 
 #include "imaging/BmpHeaders.h"
 #include "platform/gdi/Bitmap.h"

@@ -1,6 +1,7 @@
 #include "imaging/ImageScaler.h"
 
 #include <cmath>
+#include <optional>
 
 #include "platform/gdi/Limits.h"
 
