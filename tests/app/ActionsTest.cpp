@@ -59,10 +59,8 @@ TEST_F(ActionsTest, ClosingDuringADownloadAbortsItAndLeavesNoPartialFile) {
     App().OnDownloadSongsClicked();
     // Serve the worker until the stalling song has started to arrive.
     auto* list = Window().findChild<QTableWidget*>(QStringLiteral("超级列表框1"));
-    while (!list->item(1, 3)->text().endsWith('%')) {
-        ASSERT_TRUE(App().IsBusy());
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
+    ServeWindowUntil([&] { return list->item(1, 3)->text().endsWith('%'); });
+    ASSERT_TRUE(App().IsBusy());
     const fs::path folder = programDirectory_ / "K歌歌曲";
     EXPECT_EQ(std::distance(fs::directory_iterator(folder), {}), 2) << "song and partial file";
 
@@ -84,10 +82,8 @@ TEST_F(ActionsTest, ClosingDuringAWalkStopsIt) {
     LookUp(kTwentyFive);
     App().OnParseSongsClicked();
     // Let a few rows arrive.
-    while (Ops().RowCount("超级列表框1") < 3) {
-        ASSERT_TRUE(App().IsBusy());
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
+    ServeWindowUntil([&] { return Ops().RowCount("超级列表框1") >= 3; });
+    ASSERT_TRUE(App().IsBusy());
     Ops().Close();
     EXPECT_TRUE(App().Shutdown());
     EXPECT_FALSE(App().IsBusy());

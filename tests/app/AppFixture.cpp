@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QTimer>
 
 #include "platform/codepage/CodePage.h"
 
@@ -98,13 +99,19 @@ void AppFixture::LookUp(const std::string& uid) {
     App().OnQueryUserClicked();
 }
 
-void AppFixture::WaitUntilIdle() {
-    // A guard against a hang only; the workers end long before it.
+void AppFixture::ServeWindowUntil(const std::function<bool()>& done) {
+    // A guard against a hang only; the workers get there long before it.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
-    while (App().IsBusy()) {
-        ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "the action never ended";
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    QTimer wake;  // wakes the loop to look at `done` again
+    wake.start(5);
+    while (!done()) {
+        ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "never got there";
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
+}
+
+void AppFixture::WaitUntilIdle() {
+    ServeWindowUntil([this] { return !App().IsBusy(); });
     QCoreApplication::processEvents();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -46,7 +47,9 @@ protected:
     void TypeUid(const std::string& uid);
     // Types the UID and runs the lookup.
     void LookUp(const std::string& uid);
-    // Runs the window's event loop until no action runs (workers reach the window through it).
+    // Runs the window's event loop (through which workers reach the window) until `done`.
+    void ServeWindowUntil(const std::function<bool()>& done);
+    // Runs the window's event loop until no action runs.
     void WaitUntilIdle();
     // Looks the user up and walks its songs.
     void LookUpAndWalk(const std::string& uid);

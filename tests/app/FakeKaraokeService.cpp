@@ -80,6 +80,8 @@ char GeneratedByte(std::uint64_t offset) { return static_cast<char>((offset * 13
 
 Service::Service() : server_(testsupport::HttpServer::Secure(certificate_)) {
     httplib::Server& routes = server_->routes();
+    // Answers leave at once, as from a real server, instead of waiting for the client's ACK.
+    routes.set_tcp_nodelay(true);
     routes.Get("/cgi/fcgi-bin/kg_ugc_get_homepage", [this](const httplib::Request& request,
                                                            httplib::Response& response) {
         Delay();
