@@ -7,6 +7,7 @@
 
 #include "app/Application.h"
 #include "app/ServiceHost.h"
+#include "app/main/WindowBinding.h"
 #include "platform/com/Apartment.h"
 #include "platform/ui/Display.h"
 #include "platform/ui/MainWindow.h"
@@ -25,16 +26,7 @@ int main(int argc, char** argv) {
     app::Application logic(window.Ops(),
                            app::ApplicationConfig{.serviceHost = std::string(app::ServiceHost())});
     bool workersEnded = true;
-    window.SetHandlers({
-        .howToGetUidClicked = [&] { logic.OnHowToGetUidClicked(); },
-        .queryUserClicked = [&] { logic.OnQueryUserClicked(); },
-        .parseSongsClicked = [&] { logic.OnParseSongsClicked(); },
-        .downloadSongsClicked = [&] { logic.OnDownloadSongsClicked(); },
-        .songListRightClicked = [&] { logic.OnSongListRightClicked(); },
-        .copyMusicLinkSelected = [&] { logic.OnCopyMusicLinkSelected(); },
-        .openMusicLinkSelected = [&] { logic.OnOpenMusicLinkSelected(); },
-        .closing = [&] { workersEnded = logic.Shutdown(); },
-    });
+    window.SetHandlers(app::HandlersFor(logic, &workersEnded));
     window.show();
     const int status = application.exec();
     if (!workersEnded) {

@@ -3,7 +3,10 @@
 #include <string>
 
 #include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTableWidget>
+#include <QTest>
 #include <QTimer>
 
 #include "tests/app/AppFixture.h"
@@ -88,6 +91,34 @@ TEST_F(ActionsTest, ClosingDuringAWalkStopsIt) {
     EXPECT_TRUE(App().Shutdown());
     EXPECT_FALSE(App().IsBusy());
     EXPECT_LT(Rows().size(), 25u);
+}
+
+TEST_F(ActionsTest, TheWindowDrivesTheLogicAndClosingItStopsTheDownload) {
+    Window().show();
+    const auto button = [this](const char* name) {
+        return Window().findChild<QPushButton*>(QString::fromUtf8(name));
+    };
+    QTest::keyClicks(Window().findChild<QLineEdit*>(QStringLiteral("编辑框1_uid")),
+                     QString::fromStdString(kTenSongs));
+    QTest::mouseClick(button("按钮2_查询用户"), Qt::LeftButton);
+    EXPECT_EQ(Utf8(Ops().EditText("编辑框1_用户名称")), "十首");
+    QTest::mouseClick(button("按钮1_解析歌曲"), Qt::LeftButton);
+    WaitUntilIdle();
+    ASSERT_EQ(Rows().size(), 10u);
+
+    QTest::mouseClick(button("按钮2_下载"), Qt::LeftButton);
+    ServeWindowUntil([this] { return Rows()[2][3] == "下载完成"; });
+    ASSERT_TRUE(App().IsBusy());
+    Window().close();
+    EXPECT_TRUE(workersEnded_);
+    EXPECT_FALSE(App().IsBusy());
+    int files = 0;
+    for (const auto& entry : fs::directory_iterator(programDirectory_ / "K歌歌曲")) {
+        EXPECT_EQ(entry.path().filename().string().rfind("第", 0), 0u) << entry.path();
+        ++files;
+    }
+    EXPECT_GE(files, 3);
+    EXPECT_LT(files, 10);
 }
 
 TEST_F(ActionsTest, HowToGetUidShowsTheHelpWindowUntilItIsClosed) {

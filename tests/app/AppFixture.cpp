@@ -8,6 +8,7 @@
 #include <QStatusBar>
 #include <QTimer>
 
+#include "app/main/WindowBinding.h"
 #include "platform/codepage/CodePage.h"
 
 namespace apptest {
@@ -80,6 +81,7 @@ void AppFixture::SetUp() {
     app_ = std::make_unique<app::Application>(
         Ops(), app::ApplicationConfig{.serviceHost = service_->Host(),
                                       .programDirectory = programDirectory_});
+    window_->SetHandlers(app::HandlersFor(*app_, &workersEnded_));
 }
 
 void AppFixture::TearDown() {

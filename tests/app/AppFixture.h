@@ -29,7 +29,8 @@ inline const std::string kTricky = "000000000000b0b0";
 // The songs of the 25-song user: "第N首" with N from 1, share id "s25n<N>", media "media <N>".
 fake::Song NumberedSong(int n);
 
-// The real main window on the offscreen platform with the application logic behind it, pointed
+// The real main window on the offscreen platform with the application logic bound to it as the
+// program binds it, pointed
 // at one fake service for the whole test program; a fresh window, application and program folder
 // for every test. Messages are captured instead of shown; status texts are recorded in turn.
 class AppFixture : public ::testing::Test {
@@ -63,6 +64,7 @@ protected:
     std::filesystem::path programDirectory_;
     std::vector<Text> messages_;
     std::vector<QString> statusTexts_;
+    bool workersEnded_ = false;  // what closing the window's Shutdown said
 
 private:
     static std::unique_ptr<fake::Service> service_;
