@@ -36,7 +36,7 @@ struct MainWindowHandlers {
 class MainWindow : public QWidget {
     Q_OBJECT
 
-  public:
+public:
     static constexpr int kClientWidth = 794;
     static constexpr int kClientHeight = 399;
 
@@ -49,11 +49,11 @@ class MainWindow : public QWidget {
     // The windowing operations on this window, for the application logic and its workers.
     QtWindowOps& Ops() { return ops_; }
 
-  protected:
+protected:
     void paintEvent(QPaintEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
-  private:
+private:
     void Fire(std::function<void()> MainWindowHandlers::*handler);
 
     QPixmap background_;

@@ -25,7 +25,7 @@ using MessagePresenter = std::function<void(const Text&)>;
 // returns at once: the empty text, 0, or -1 from AppendRow and FirstSelectedRow. The window and
 // this object must outlive every worker that calls it.
 class QtWindowOps : public WindowOps {
-  public:
+public:
     // `window` is not owned and must outlive this object.
     explicit QtWindowOps(QWidget& window);
 
@@ -55,7 +55,7 @@ class QtWindowOps : public WindowOps {
     void ShowUidHelp() override;
     void SetClipboardText(const Text& text) override;
 
-  private:
+private:
     template <typename Widget>
     Widget* Find(const QString& name) const {
         return window_.findChild<Widget*>(name);

@@ -23,7 +23,7 @@ struct ReportColumn {
 class ReportList : public QTableWidget {
     Q_OBJECT
 
-  public:
+public:
     ReportList(const std::vector<ReportColumn>& columns, QWidget* parent);
 
     // Appends an empty row and returns its 0-based index.
@@ -35,10 +35,10 @@ class ReportList : public QTableWidget {
     int FirstSelectedRow() const;  // -1 when none
     void ScrollRowIntoView(int row);
 
-  protected:
+protected:
     void mousePressEvent(QMouseEvent* event) override;
 
-  private:
+private:
     std::vector<Qt::Alignment> alignments_;
 };
 

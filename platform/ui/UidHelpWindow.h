@@ -11,7 +11,7 @@ namespace ui {
 class UidHelpWindow : public QDialog {
     Q_OBJECT
 
-  public:
+public:
     explicit UidHelpWindow(QWidget* parent = nullptr);
 };
 

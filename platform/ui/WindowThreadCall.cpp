@@ -17,11 +17,6 @@ void WindowThreadCall::Close() {
     changed_.notify_all();
 }
 
-bool WindowThreadCall::IsClosed() const {
-    std::lock_guard lock(mutex_);
-    return closed_;
-}
-
 bool WindowThreadCall::OnWindowThread() const {
     return QThread::currentThread() == context_->thread();
 }

@@ -25,14 +25,13 @@ namespace ui {
 // when a worker is blocked in a Call at that moment. The object must outlive every thread that
 // calls it.
 class WindowThreadCall {
-  public:
+public:
     WindowThreadCall();
     WindowThreadCall(const WindowThreadCall&) = delete;
     WindowThreadCall& operator=(const WindowThreadCall&) = delete;
     ~WindowThreadCall();
 
     void Close();
-    bool IsClosed() const;
 
     // Runs `work` (which returns R, or void) on the window's thread and returns its result, or
     // `fallback` when the window has closed before the work could run.
@@ -66,7 +65,7 @@ class WindowThreadCall {
             [finished] { return *finished; });
     }
 
-  private:
+private:
     bool OnWindowThread() const;
     // Queues `work` to the window's thread and waits until `isDone` (checked under the mutex)
     // or the window closes. True when the work ran to the end.
@@ -74,7 +73,7 @@ class WindowThreadCall {
 
     // Queued work is delivered to this object; destroying it drops work still queued.
     std::unique_ptr<QObject> context_;
-    mutable std::mutex mutex_;
+    std::mutex mutex_;
     std::condition_variable changed_;
     bool closed_ = false;
 };

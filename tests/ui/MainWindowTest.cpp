@@ -28,7 +28,7 @@
 namespace {
 
 class MainWindowTest : public testing::Test {
-  protected:
+protected:
     void SetUp() override {
         window_.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&window_));

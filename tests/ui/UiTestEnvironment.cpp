@@ -9,14 +9,14 @@
 namespace {
 
 class QtEnvironment : public testing::Environment {
-  public:
+public:
     void SetUp() override {
         qputenv("QT_QPA_PLATFORM", "offscreen");
         application_ = std::make_unique<QApplication>(argc_, argv_);
     }
     void TearDown() override { application_.reset(); }
 
-  private:
+private:
     int argc_ = 1;
     char name_[9] = "ui_tests";
     char* argv_[2] = {name_, nullptr};

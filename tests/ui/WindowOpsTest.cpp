@@ -22,7 +22,7 @@ namespace {
 constexpr const char* kSongs = "超级列表框1";
 
 class WindowOpsTest : public testing::Test {
-  protected:
+protected:
     void SetUp() override {
         window_.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&window_));
