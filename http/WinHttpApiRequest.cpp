@@ -26,6 +26,7 @@ constexpr std::size_t kCharsetWindow = 1024;
 
 // Texts for WinHTTP go through code page 936 explicitly, the terminator dropped.
 std::u16string Wide(const Text& text) {
+    if (text.empty()) return {};
     const ByteSet units = ToUtf16(ToBytes(text), codepage::kGbk);
     std::u16string wide;
     for (std::size_t i = 0; i + 1 < units.size(); i += 2) {

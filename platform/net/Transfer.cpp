@@ -399,6 +399,7 @@ std::size_t Transfer::Available() {
 std::size_t Transfer::Read(std::span<std::uint8_t> into) {
     State& s = *state_;
     const std::size_t count = std::min(into.size(), Available());
+    if (count == 0) return 0;
     std::memcpy(into.data(), s.buffer.data() + s.readOffset, count);
     s.readOffset += count;
     return count;
