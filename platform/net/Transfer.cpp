@@ -151,23 +151,26 @@ struct Transfer::State {
         attached = false;
     }
 
-    // One round of work: lets curl move, then waits for the sockets at most one slice.
-    void Step() {
+    // Lets curl move on with whatever the sockets hold, without waiting.
+    void Perform() {
         int running = 0;
         curl_multi_perform(multi.get(), &running);
         int queued = 0;
         while (CURLMsg* message = curl_multi_info_read(multi.get(), &queued)) {
             if (message->msg == CURLMSG_DONE) Finish(message->data.result);
         }
-        if (done) return;
+    }
+
+    // Waits at most one slice for the sockets; ends the transfer on a stop request or a stall.
+    void Wait() {
         if (request.stop.stop_requested()) return Finish(CURLE_ABORTED_BY_CALLBACK);
         const auto now = Clock::now();
-        if (connected && request.stallTimeout.count() > 0 &&
-            now - lastActivity >= request.stallTimeout) {
+        const bool stallWatched = connected && request.stallTimeout.count() > 0;
+        if (stallWatched && now - lastActivity >= request.stallTimeout) {
             return Finish(CURLE_OPERATION_TIMEDOUT);
         }
         auto wait = kPollSlice;
-        if (connected && request.stallTimeout.count() > 0) {
+        if (stallWatched) {
             const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
                 request.stallTimeout - (now - lastActivity));
             wait = std::clamp(left, std::chrono::milliseconds(1), kPollSlice);
@@ -175,9 +178,14 @@ struct Transfer::State {
         curl_multi_poll(multi.get(), nullptr, 0, static_cast<int>(wait.count()), nullptr);
     }
 
+    // Works until `isDone` holds or the transfer has ended; never waits once it holds.
     template <typename Done>
     void DriveUntil(Done isDone) {
-        while (!done && !isDone()) Step();
+        while (!done && !isDone()) {
+            Perform();
+            if (done || isDone()) return;
+            Wait();
+        }
     }
 };
 
