@@ -2,7 +2,9 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <stop_token>
@@ -15,12 +17,26 @@
 
 namespace app {
 
+// What a download tells a front end beyond the list's cells (a terminal's progress bar and
+// summary). Called on the download worker; an empty one is not called.
+struct DownloadEvents {
+    // Bytes of row `row`'s song received so far; `total` is 0 while unknown.
+    std::function<void(int row, std::uint64_t received, std::uint64_t total)> onProgress;
+    // Row `row` is done with: downloaded, or marked "下载失败" for `reason` (GBK; empty when
+    // downloaded). Not called for the row a stop interrupts.
+    std::function<void(int row, bool downloaded, const Text& reason)> onSongEnded;
+};
+
 struct ApplicationConfig {
     // The service's web host ("host" or "host:port"); its addresses are "https://" + host + ....
     // The shipped program passes ServiceHost().
     std::string serviceHost;
     // The folder the download folder "K歌歌曲" is made in; omitted: the program's own folder.
     std::optional<std::filesystem::path> programDirectory;
+    // The folder the songs are written into, made when missing; omitted: "K歌歌曲" in
+    // programDirectory. The terminal front end's choice; the window always uses the default.
+    std::optional<std::filesystem::path> downloadFolder;
+    DownloadEvents downloadEvents;
 };
 
 // The downloader's logic behind the main window: the user lookup, the song-list walk, the
@@ -73,10 +89,6 @@ public:
     // Whether an action (lookup, walk or download) is running. Any thread.
     bool IsBusy() const;
 
-    // Blocks until no action runs. Not on the window's thread of a window whose operations wait
-    // for that thread (the worker would wait for it in turn).
-    void WaitUntilIdle() const;
-
     // The shared state, for reading while no action runs.
     const AppState& State() const { return state_; }
 
@@ -105,7 +117,7 @@ private:
     AppState state_;
 
     mutable std::mutex mutex_;
-    mutable std::condition_variable idle_;
+    std::condition_variable idle_;
     bool busy_ = false;
     bool workerRunning_ = false;
     bool shuttingDown_ = false;

@@ -27,6 +27,29 @@ Text FolderProblem(const std::error_code& error) {
 
 Text GbkPath(const std::filesystem::path& path) { return codepage::GbkFromUtf8(path.string()); }
 
+// Why a song was not downloaded, for a front end's summary.
+Text FailureReason(const download::FetchResult& result) {
+    const Text detail =
+        result.detail.empty() ? Text() : "（"_gbk + codepage::GbkFromUtf8(result.detail) + "）"_gbk;
+    switch (result.outcome) {
+        case download::Outcome::EmptyAddress:
+            return "没有歌曲链接"_gbk;
+        case download::Outcome::UnsupportedAddress:
+            return "不是 http 或 https 链接"_gbk;
+        case download::Outcome::HttpStatus:
+            return "服务器回答 HTTP "_gbk + text::FromInt(static_cast<int>(result.httpStatus));
+        case download::Outcome::EmptyBody:
+            return "服务器回答为空"_gbk;
+        case download::Outcome::WriteFailed:
+            return "文件无法写入"_gbk + detail;
+        case download::Outcome::TransferFailed:
+        case download::Outcome::Complete:
+        case download::Outcome::Cancelled:
+            break;
+    }
+    return "传输失败"_gbk + detail;
+}
+
 // The state column while a song arrives: its percentage when the size is known.
 class RowProgress {
 public:
@@ -52,13 +75,18 @@ private:
 void Application::OnDownloadSongsClicked() { StartWorker(&Application::DownloadSongs); }
 
 std::optional<std::filesystem::path> Application::PrepareDownloadFolder(Text* whyNot) {
-    const std::filesystem::path programDirectory =
-        config_.programDirectory.value_or(files::RunDirectory());
-    if (programDirectory.empty()) {
-        *whyNot = "找不到程序所在的目录"_gbk;
-        return std::nullopt;
+    std::filesystem::path folder;
+    if (config_.downloadFolder) {
+        folder = *config_.downloadFolder;
+    } else {
+        const std::filesystem::path programDirectory =
+            config_.programDirectory.value_or(files::RunDirectory());
+        if (programDirectory.empty()) {
+            *whyNot = "找不到程序所在的目录"_gbk;
+            return std::nullopt;
+        }
+        folder = programDirectory / "K歌歌曲";
     }
-    const std::filesystem::path folder = programDirectory / "K歌歌曲";
     window_.SetEditText(controls::kFolderBox, GbkPath(folder));
     std::error_code error;
     if (!files::MakeDirectory(folder, &error)) {
@@ -73,9 +101,11 @@ void Application::DownloadSongs(std::stop_token stop) {
     const std::optional<std::filesystem::path> folder = PrepareDownloadFolder(&whyNot);
     const int rows = window_.RowCount(controls::kSongList);
     const Text failedMark = "下载失败"_gbk;
+    const DownloadEvents& events = config_.downloadEvents;
     if (!folder) {
         for (int row = 0; row < rows; ++row) {
             window_.SetCellText(controls::kSongList, row, controls::kStateColumn, failedMark);
+            if (events.onSongEnded) events.onSongEnded(row, false, whyNot);
         }
         window_.SetStatusText(controls::kStatusBar, whyNot);
         return;
@@ -95,8 +125,11 @@ void Application::DownloadSongs(std::stop_token stop) {
             .url = link.bytes(),
             .destination = *folder / names.Next(name),
             .stop = stop,
-            .onProgress = [&progress](std::uint64_t received,
-                                      std::uint64_t total) { progress.Report(received, total); },
+            .onProgress =
+                [&progress, &events, row](std::uint64_t received, std::uint64_t total) {
+                    progress.Report(received, total);
+                    if (events.onProgress) events.onProgress(row, received, total);
+                },
         });
         if (result.outcome == download::Outcome::Cancelled) return;
         const bool complete = result.outcome == download::Outcome::Complete;
@@ -104,6 +137,9 @@ void Application::DownloadSongs(std::stop_token stop) {
         window_.SetCellText(controls::kSongList, row, controls::kStateColumn,
                             complete ? "下载完成"_gbk : failedMark);
         window_.ScrollRowIntoView(controls::kSongList, row);
+        if (events.onSongEnded) {
+            events.onSongEnded(row, complete, complete ? Text() : FailureReason(result));
+        }
     }
     if (stop.stop_requested()) return;
     window_.SetStatusText(controls::kStatusBar, "下载结束：完成 "_gbk + text::FromInt(done) +

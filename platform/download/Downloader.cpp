@@ -11,7 +11,7 @@
 namespace download {
 namespace {
 
-constexpr long kDefaultConnectTimeoutSeconds = 15;
+constexpr long kConnectTimeoutSeconds = 15;
 constexpr long kDefaultStallSeconds = 30;
 constexpr long kMaxRedirects = 10;
 constexpr long kBufferBytes = 128 * 1024;
@@ -101,8 +101,7 @@ void SetOptions(CURL* easy, const FetchToFileArgs& args, Transfer* transfer, cha
     curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 0L);
     curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 0L);
     curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT,
-                     args.connectTimeoutSeconds.value_or(kDefaultConnectTimeoutSeconds));
+    curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds);
     curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME,
                      args.stallSeconds.value_or(kDefaultStallSeconds));

@@ -37,13 +37,13 @@ struct FetchToFileArgs {
     std::stop_token stop;  // aborts the transfer promptly, also while connecting
     // Called on the calling thread as bytes arrive; `total` is 0 while unknown.
     std::function<void(std::uint64_t received, std::uint64_t total)> onProgress;
-    std::optional<long> connectTimeoutSeconds;  // default 15
     // The transfer is abandoned when fewer than one byte a second arrive for this long
     // (default 30).
     std::optional<long> stallSeconds;
 };
 
-// One whole-resource GET at a time, streamed to disk: memory stays flat whatever the size.
+// One whole-resource GET at a time, streamed to disk: memory stays flat whatever the size. A
+// connection must be made within 15 s.
 // Certificate errors are ignored (the service's hosts are reached as the rest of the program
 // reaches them); redirects are followed between http and https only. Connections are kept
 // between fetches of the same Downloader. Use from one thread at a time; the stop token may be
