@@ -51,6 +51,11 @@ bool Application::IsBusy() const {
     return busy_;
 }
 
+void Application::WaitUntilIdle() const {
+    std::unique_lock lock(mutex_);
+    idle_.wait(lock, [this] { return !busy_; });
+}
+
 void Application::SetActionButtonsEnabled(bool enabled) {
     for (std::string_view button :
          {controls::kQueryButton, controls::kParseButton, controls::kDownloadButton}) {

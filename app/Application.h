@@ -89,6 +89,11 @@ public:
     // Whether an action (lookup, walk or download) is running. Any thread.
     bool IsBusy() const;
 
+    // Blocks until no action runs (the terminal front end waits so for its worker). Not on the
+    // window's thread of a window whose operations wait for that thread (the worker would wait
+    // for it in turn).
+    void WaitUntilIdle() const;
+
     // The shared state, for reading while no action runs.
     const AppState& State() const { return state_; }
 
@@ -117,7 +122,7 @@ private:
     AppState state_;
 
     mutable std::mutex mutex_;
-    std::condition_variable idle_;
+    mutable std::condition_variable idle_;
     bool busy_ = false;
     bool workerRunning_ = false;
     bool shuttingDown_ = false;
