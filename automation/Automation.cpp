@@ -52,9 +52,14 @@ ObjectRef Variant::AsObject() const {
     return converted ? ObjectRef(std::get<com::ObjectPtr>(*converted)) : ObjectRef();
 }
 
-ByteSet Variant::AsBytes() const {
+ByteSet Variant::AsBytes() const& {
     const auto converted = As(value_, com::VariantKind::Bytes);
     return converted ? std::get<ByteSet>(*converted) : ByteSet();
+}
+
+ByteSet Variant::AsBytes() && {
+    if (auto* bytes = std::get_if<ByteSet>(&value_)) return std::move(*bytes);
+    return AsBytes();
 }
 
 ObjectRef CreateObject(const Text& progId) {

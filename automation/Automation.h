@@ -53,7 +53,9 @@ public:
     int AsInt() const;
     bool AsBool() const;
     ObjectRef AsObject() const;
-    ByteSet AsBytes() const;
+    ByteSet AsBytes() const&;
+    // Takes the bytes over when the value holds a byte array (bodies may be many megabytes).
+    ByteSet AsBytes() &&;
 
 private:
     com::Variant value_;
@@ -72,11 +74,11 @@ std::optional<Variant> Invoke(const ObjectRef& object, std::string_view member,
 
 namespace detail {
 template <typename Result>
-Result Convert(const std::optional<Variant>& value) {
+Result Convert(std::optional<Variant> value) {
     if constexpr (std::is_void_v<Result>) {
         return;
     } else if constexpr (std::is_same_v<Result, Variant>) {
-        return value.value_or(Variant());
+        return std::move(value).value_or(Variant());
     } else {
         if (!value) return Result{};
         if constexpr (std::is_same_v<Result, Text>) return value->AsText();
@@ -84,7 +86,7 @@ Result Convert(const std::optional<Variant>& value) {
         if constexpr (std::is_same_v<Result, int>) return value->AsInt();
         if constexpr (std::is_same_v<Result, bool>) return value->AsBool();
         if constexpr (std::is_same_v<Result, ObjectRef>) return value->AsObject();
-        if constexpr (std::is_same_v<Result, ByteSet>) return value->AsBytes();
+        if constexpr (std::is_same_v<Result, ByteSet>) return std::move(*value).AsBytes();
     }
 }
 }  // namespace detail

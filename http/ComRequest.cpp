@@ -42,15 +42,7 @@ void SetHeader(const ObjectRef& request, const Text& name, const Text& value) {
 
 // The body bytes of the object's answer; empty when there is none.
 ByteSet ResponseBody(const ObjectRef& request) {
-    std::optional<automation::Variant> value =
-        automation::Invoke(request, "ResponseBody", com::InvokeKind::PropertyGet, {});
-    if (!value) return {};
-    // The value is this function's own: its bytes are taken over rather than copied (a body may
-    // be many megabytes). Anything else converts as a property read would.
-    if (const auto* bytes = std::get_if<ByteSet>(&value->raw())) {
-        return std::move(const_cast<ByteSet&>(*bytes));
-    }
-    return value->AsBytes();
+    return automation::GetProperty<ByteSet>(request, "ResponseBody");
 }
 
 // The working header block: the caller's lines with the default lines it lacks.

@@ -6,6 +6,7 @@
 #include "platform/codepage/CodePage.h"
 
 ByteSet ToUtf16(const ByteSet& bytes, unsigned codePage) {
+    if (bytes.empty()) return {};
     const auto* data = reinterpret_cast<const char*>(bytes.data());
     const std::string_view string(data, strnlen(data, bytes.size()));
     if (string.empty()) return {};
