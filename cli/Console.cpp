@@ -36,8 +36,12 @@ void Console::Live(std::string_view utf8) {
 
 void Console::ClearLive() { Live(""); }
 
-void Console::Silence() {
+void Console::Close(std::string_view utf8) {
     std::lock_guard lock(mutex_);
+    if (!err_) return;
+    if (!liveText_.empty()) *err_ << kEraseLine;
+    *err_ << OneLine(utf8) << '\n' << std::flush;
+    liveText_.clear();
     err_ = nullptr;
 }
 

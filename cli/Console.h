@@ -29,9 +29,10 @@ public:
     void Live(std::string_view utf8);
     // Removes the live line (as Live with an empty text).
     void ClearLive();
-    // From now on nothing is written: the stream's owner is done with it while a worker that
-    // could not be stopped may still report.
-    void Silence();
+    // Removes the live line, writes `utf8` as the last line, and from then on writes nothing:
+    // the stream's owner is done with it while a worker that could not be stopped may still
+    // report.
+    void Close(std::string_view utf8);
 
 private:
     std::mutex mutex_;

@@ -187,14 +187,13 @@ int RunCli(std::span<const std::string> args, std::ostream& out, std::ostream& e
         err, env, env.currentDirectory / request->outputFolder.value_or("K歌歌曲"));
     const int status = RunCommand(*session, *request, out, env.interrupt);
     if (status == kExitInterrupted) {
-        session->console.ClearLive();
-        if (!session->application.Shutdown()) {
+        const bool workerEnded = session->application.Shutdown();
+        session->console.Close(std::string(kProgram) + ": interrupted");
+        if (!workerEnded) {
             // The walk is inside a feed request that cannot be interrupted; it writes no file.
             // Its session stays alive, silenced, for the process to end without waiting.
-            session->console.Silence();
             static_cast<void>(session.release());
         }
-        err << kProgram << ": interrupted\n";
     }
     return Finish(out, err, status);
 }

@@ -16,7 +16,7 @@ namespace fs = std::filesystem;
 namespace clitest {
 namespace {
 
-using DownloadTest = CliFixture;
+using CliDownloadTest = CliFixture;
 
 std::vector<std::string> Lines(const std::string& text) {
     std::vector<std::string> lines;
@@ -27,7 +27,7 @@ std::vector<std::string> Lines(const std::string& text) {
     return lines;
 }
 
-TEST_F(DownloadTest, FailedSongsAreListedWithTheirReasonAndFailTheRun) {
+TEST_F(CliDownloadTest, FailedSongsAreListedWithTheirReasonAndFailTheRun) {
     const CliResult result = Run({"download", kSomeFail});
     EXPECT_EQ(result.status, 1);
     const fs::path folder = currentDirectory_ / "K歌歌曲";
@@ -53,7 +53,7 @@ TEST_F(DownloadTest, FailedSongsAreListedWithTheirReasonAndFailTheRun) {
     EXPECT_TRUE(err[5].starts_with("[5/5] 又一首  下载完成：13 B")) << err[5];
 }
 
-TEST_F(DownloadTest, EverySongDownloadedIntoTheChosenFolderEndsWithStatusZero) {
+TEST_F(CliDownloadTest, EverySongDownloadedIntoTheChosenFolderEndsWithStatusZero) {
     const fs::path absolute = currentDirectory_ / "absolute" / "歌";
     struct Case {
         std::vector<std::string> args;
@@ -79,7 +79,7 @@ TEST_F(DownloadTest, EverySongDownloadedIntoTheChosenFolderEndsWithStatusZero) {
     EXPECT_FALSE(fs::exists(currentDirectory_ / "K歌歌曲")) << "no default folder beside -o";
 }
 
-TEST_F(DownloadTest, AUserWithoutSongsOnlyGetsTheFolder) {
+TEST_F(CliDownloadTest, AUserWithoutSongsOnlyGetsTheFolder) {
     const CliResult result = Run({"download", kNoSongs});
     EXPECT_EQ(result.status, 0);
     EXPECT_TRUE(fs::is_directory(currentDirectory_ / "K歌歌曲"));
@@ -87,7 +87,7 @@ TEST_F(DownloadTest, AUserWithoutSongsOnlyGetsTheFolder) {
     EXPECT_EQ(result.err, "该用户没有歌曲\n");
 }
 
-TEST_F(DownloadTest, AFolderThatCannotBeMadeFailsEverySongAndKeepsTheUsersFile) {
+TEST_F(CliDownloadTest, AFolderThatCannotBeMadeFailsEverySongAndKeepsTheUsersFile) {
     std::ofstream(currentDirectory_ / "K歌歌曲") << "a file of the user";
     const CliResult result = Run({"download", kSomeFail});
     EXPECT_EQ(result.status, 1);
@@ -107,7 +107,7 @@ TEST_F(DownloadTest, AFolderThatCannotBeMadeFailsEverySongAndKeepsTheUsersFile) 
     EXPECT_EQ(Lines(empty.out).at(1), why);
 }
 
-TEST_F(DownloadTest, OnATerminalProgressIsOneLiveLineWithinTheWidth) {
+TEST_F(CliDownloadTest, OnATerminalProgressIsOneLiveLineWithinTheWidth) {
     constexpr int kColumns = 60;
     const CliResult result = Run({"download", kOddNames}, {}, true, kColumns);
     EXPECT_EQ(result.status, 0);
@@ -128,7 +128,7 @@ TEST_F(DownloadTest, OnATerminalProgressIsOneLiveLineWithinTheWidth) {
     EXPECT_NE(result.err.find("[2/2] 歌 ]0;title 尾  下载完成："), std::string::npos);
 }
 
-TEST_F(DownloadTest, AnInterruptStopsTheDownloadAndLeavesNoPartialFile) {
+TEST_F(CliDownloadTest, AnInterruptStopsTheDownloadAndLeavesNoPartialFile) {
     std::stop_source interrupt;
     CliResult result;
     std::thread command([&] { result = Run({"download", kStalls}, interrupt.get_token()); });

@@ -7,7 +7,7 @@
 namespace clitest {
 namespace {
 
-using LookupListTest = CliFixture;
+using CliLookupListTest = CliFixture;
 
 // The page statuses a walk of `pages` pages writes on standard error, one line each.
 std::string PageLines(int pages) {
@@ -32,7 +32,7 @@ std::string NumberedList(const std::string& host, const std::string& prefix, int
     return lines;
 }
 
-TEST_F(LookupListTest, LookupPrintsNicknameSongsAndPagesOrTheWindowsMessages) {
+TEST_F(CliLookupListTest, LookupPrintsNicknameSongsAndPagesOrTheWindowsMessages) {
     struct Case {
         std::string uid;
         int status;
@@ -57,7 +57,7 @@ TEST_F(LookupListTest, LookupPrintsNicknameSongsAndPagesOrTheWindowsMessages) {
     }
 }
 
-TEST_F(LookupListTest, AUidOfTheWrongLengthIsNeverSentToTheService) {
+TEST_F(CliLookupListTest, AUidOfTheWrongLengthIsNeverSentToTheService) {
     const std::size_t before = Service().FeedRequests().size();
     EXPECT_EQ(Run({"list", "0123456789abcde"}).status, 2);
     EXPECT_EQ(Run({"download", ""}).status, 2);
@@ -65,7 +65,7 @@ TEST_F(LookupListTest, AUidOfTheWrongLengthIsNeverSentToTheService) {
     EXPECT_FALSE(std::filesystem::exists(currentDirectory_ / "K歌歌曲"));
 }
 
-TEST_F(LookupListTest, ListPrintsEverySongOnceInOrderAsColumnsOrJsonLines) {
+TEST_F(CliLookupListTest, ListPrintsEverySongOnceInOrderAsColumnsOrJsonLines) {
     struct Case {
         std::string uid;
         std::string prefix;
@@ -84,7 +84,7 @@ TEST_F(LookupListTest, ListPrintsEverySongOnceInOrderAsColumnsOrJsonLines) {
     }
 }
 
-TEST_F(LookupListTest, NamesFromTheNetworkCannotBreakTheColumnsTheJsonOrTheTerminal) {
+TEST_F(CliLookupListTest, NamesFromTheNetworkCannotBreakTheColumnsTheJsonOrTheTerminal) {
     const std::string link = "https://" + Service().Host() + "/media/";
     const CliResult plain = Run({"list", kOddNames});
     EXPECT_EQ(plain.status, 0);
@@ -100,7 +100,7 @@ TEST_F(LookupListTest, NamesFromTheNetworkCannotBreakTheColumnsTheJsonOrTheTermi
     EXPECT_EQ(lookup.out, "nickname: 怪 [31m名\nsongs: 2\npages: 1\n");
 }
 
-TEST_F(LookupListTest, ListOfAUserTheServiceDoesNotKnowFailsAsABadUid) {
+TEST_F(CliLookupListTest, ListOfAUserTheServiceDoesNotKnowFailsAsABadUid) {
     const std::size_t before = Service().FeedRequests().size();
     const CliResult result = Run({"list", kUnknown});
     EXPECT_EQ(result.status, 2);

@@ -7,9 +7,9 @@
 namespace clitest {
 namespace {
 
-using UsageTest = CliFixture;
+using CliUsageTest = CliFixture;
 
-TEST_F(UsageTest, BadUsageSaysWhatIsWrongAndExitsWithTwoBeforeAnyRequest) {
+TEST_F(CliUsageTest, BadUsageSaysWhatIsWrongAndExitsWithTwoBeforeAnyRequest) {
     struct Case {
         std::vector<std::string> args;
         std::string problem;
@@ -38,7 +38,7 @@ TEST_F(UsageTest, BadUsageSaysWhatIsWrongAndExitsWithTwoBeforeAnyRequest) {
     EXPECT_EQ(Service().FeedRequests().size(), before);
 }
 
-TEST_F(UsageTest, HelpAndVersionGoToStandardOutputAndWinOverEverythingElse) {
+TEST_F(CliUsageTest, HelpAndVersionGoToStandardOutputAndWinOverEverythingElse) {
     for (const auto& args : std::vector<std::vector<std::string>>{
              {"--help"}, {"-h"}, {"list", kTenSongs, "--help"}, {"bogus", "-h"}}) {
         const CliResult result = Run(args);
