@@ -2,16 +2,51 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 
 #include "imaging/BmpHeaders.h"
+#include "platform/display/WindowId.h"
 #include "platform/gdi/Bitmap.h"
 #include "platform/gdi/Color.h"
 #include "platform/gdi/DeviceContext.h"
+#include "platform/gdi/Icon.h"
+#include "platform/gdi/Rect.h"
 #include "text/core/Text.h"
 
 namespace imaging {
+
+// Arguments of BitmapObject::LoadFromIcon; an omitted field takes the value in brackets.
+struct LoadFromIconArgs {
+    std::optional<int> width;     // [32]
+    std::optional<int> height;    // [32]
+    std::optional<int> bitCount;  // [32]
+};
+
+// Arguments of BitmapObject::CaptureScreen; omitted and 0 are the same.
+struct CaptureScreenArgs {
+    std::optional<int> width;     // [0: the screen's width less x]
+    std::optional<int> height;    // [0: the screen's height less y]
+    std::optional<int> bitCount;  // [0: the screen's bits per pixel]
+};
+
+// Arguments of BitmapObject::CaptureWindow; omitted and 0 are the same.
+struct CaptureWindowArgs {
+    std::optional<int> width;     // [0: the client area's width less x]
+    std::optional<int> height;    // [0: the client area's height less y]
+    std::optional<int> bitCount;  // [0: 24]
+};
+
+// Arguments of BitmapObject::DrawTo; an omitted field takes the value in brackets.
+struct DrawToArgs {
+    std::optional<int> srcX;    // [0]
+    std::optional<int> srcY;    // [0]
+    std::optional<int> width;   // [the surface's width]
+    std::optional<int> height;  // [the surface's height]
+    std::optional<int> dstX;    // [0]
+    std::optional<int> dstY;    // [0]
+};
 
 // One bitmap held twice: as a drawing surface (a DIB section selected into a memory device
 // context) and as `DibRecord`, a packed DIB in memory (40-byte info header, colour table, pixel
@@ -42,6 +77,45 @@ public:
     // False, with the object empty, for a null bitmap, one selected into another context, or a
     // depth BuildRecord refuses.
     bool LoadFromHandle(const gdi::BitmapHandle& bitmap, int bitCount = 0);
+    // The bytes of a BMP file read directly: width, height and depth from the low 16 bits of the
+    // header's fields (offsets 18, 22 and 28), the record taken whole from the end of the bytes.
+    // False, with the object empty, for 54 bytes or fewer, a width or height of 0 in those bits,
+    // a size or depth BuildRecord refuses, bytes too short for the record, or a record whose
+    // header is not a 40-byte BI_RGB header of that size and depth (a file with a larger header,
+    // compression, a short colour table or trailing bytes). An indexed picture keeps the file's
+    // colour table, on the surface as in the record.
+    bool LoadFromBmpImage(const ByteSet& bytes);
+    // `icon` drawn at the given size, stretched, onto white, captured at the given depth.
+    // False, with the object empty, for a null icon or a size or depth that is refused.
+    bool LoadFromIcon(const gdi::IconHandle& icon, const LoadFromIconArgs& args = {});
+    // A width x height block of the screen at (x, y), at a depth of 1, 4, 8, 16, 24 or 32 bits;
+    // what lies outside the screen is black. False, with the object empty, when no X display
+    // answers, for any other depth, and for a block of no pixels (for example x past the
+    // screen's right edge with the width omitted). Defined in imaging_capture, which brings the
+    // X display layer.
+    bool CaptureScreen(int x, int y, const CaptureScreenArgs& args = {});
+    // The width x height block at (x, y) of the window's client area (client coordinates, so x
+    // or y below 0 reach into the frame), from the whole window rendered as
+    // display::Session::RenderWindow says (covered parts come out whole only where the server
+    // keeps the window's picture). False, with the object empty, when no X display answers, for
+    // an unknown, unmapped or iconified window, a depth other than 1, 4, 8, 16, 24 or 32, or a
+    // block of no pixels. Defined in imaging_capture.
+    bool CaptureWindow(display::WindowId window, int x, int y, const CaptureWindowArgs& args = {});
+    // The block `area` of `dc` at `bitCount` bits. False, with the object empty, for a depth
+    // other than 1, 4, 8, 16, 24 or 32, an empty or oversized area, and a context that holds no
+    // picture (the screen's: CaptureScreen reads the screen). `dc` may be this object's own
+    // context: its old picture is then what is captured.
+    bool CaptureDC(const gdi::DeviceContext& dc, const gdi::Rect& area, int bitCount);
+    // Takes `dib` as the surface (shared, not copied) and `record` as the record. False, with
+    // the object empty, unless `dib` is a bottom-up DIB section that no other context holds and
+    // `record` describes exactly its picture (a 40-byte BI_RGB header of its size and depth, the
+    // full colour table, the rows, nothing more). The pixel operations then work on it as on any
+    // surface.
+    bool Attach(gdi::BitmapHandle dib, const ByteSet& record);
+    // A copy of the clipboard's picture at `bitCount` bits (0: its own, 32). False, with the
+    // object empty, when the clipboard holds no picture or cannot be reached from this thread
+    // (see platform/display/Clipboard.h). Defined in imaging_capture.
+    bool LoadFromClipboard(int bitCount = 0);
     // A new black picture (colour-table entry 0 at 1, 4 and 8 bits). False, with the object
     // empty, when BuildRecord refuses the size or depth.
     bool CreateBlank(int width, int height, int bitCount);
@@ -51,6 +125,14 @@ public:
     // record as it was, for a depth other than 1, 4, 8, 16, 24 or 32, and for a width or height
     // below 1 or a picture past the limits of platform/gdi/Limits.h.
     bool BuildRecord(int width, int height, int bitCount);
+
+    // The picture at `bitCount` bits, same size; brought up to date and no longer Dirty. False,
+    // with nothing changed, when the object is empty or for a depth other than 1, 4, 8, 16, 24 or
+    // 32.
+    bool ConvertDepth(int bitCount);
+    // BitBlt of the block at (srcX, srcY) onto `target` at (dstX, dstY), then the target's
+    // RefreshRecord. `target` may be this object. False when either object holds no surface.
+    bool DrawTo(BitmapObject& target, const DrawToArgs& args = {});
 
     // The surface and its context; null when empty. Owned by this object.
     const gdi::BitmapHandle& GetDib() const { return dib_; }
@@ -90,6 +172,15 @@ public:
     // Sets one pixel; false outside or when empty. Each call sets Dirty to its own result.
     bool WritePixel(int x, int y, gdi::ColorRef color);
 
+    // Puts a copy of the picture on the clipboard. False when the object is empty or the
+    // clipboard cannot be reached from this thread (see platform/display/Clipboard.h). Defined in
+    // imaging_capture.
+    bool CopyToClipboard();
+    // Draws the picture at the top-left corner of the window, as display::Session::PaintWindow
+    // says. False when the object is empty, no X display answers, or the window cannot be drawn
+    // on. Defined in imaging_capture.
+    bool PaintToWindow(display::WindowId window);
+
     const ByteSet& ColorTable2() const { return colorTable2_; }
     const ByteSet& ColorTable16() const { return colorTable16_; }
     const ByteSet& ColorTable256() const { return colorTable256_; }
@@ -100,6 +191,11 @@ private:
     bool MakeSurface();
     void CopySurfaceToRecord();
     bool LoadFromUtf8Path(const std::string& path);
+    // After Clear: a new surface of width x height at bitCount holding the block at (x, y) of
+    // `source`. False, with the object empty, when refused or the copy fails.
+    bool CaptureBlock(const gdi::DeviceContext& source, int x, int y, int width, int height,
+                      int bitCount);
+    static bool DepthAllowed(int bitCount);
 
     ByteSet colorTable2_;
     ByteSet colorTable16_;

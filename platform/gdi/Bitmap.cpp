@@ -201,6 +201,21 @@ bool Bitmap::SetPixel(int x, int y, ColorRef color) {
     return true;
 }
 
+void Bitmap::Fill(int x, int y, int width, int height, ColorRef color) {
+    const std::int64_t left = std::max<std::int64_t>(x, 0);
+    const std::int64_t top = std::max<std::int64_t>(y, 0);
+    const std::int64_t right = std::min<std::int64_t>(std::int64_t{x} + width, width_);
+    const std::int64_t bottom = std::min<std::int64_t>(std::int64_t{y} + height, height_);
+    ColorRef lastColor = kInvalidColor;
+    int lastIndex = 0;
+    for (std::int64_t row = top; row < bottom; ++row) {
+        std::uint8_t* out = Row(static_cast<int>(row));
+        for (std::int64_t col = left; col < right; ++col) {
+            WriteAt(out, static_cast<int>(col), color, &lastColor, &lastIndex);
+        }
+    }
+}
+
 void Bitmap::CopyBlock(int x, int y, int width, int height, const Bitmap& source, int sourceX,
                        int sourceY) {
     // Clip in 64 bits: the caller's numbers are arbitrary.

@@ -58,6 +58,8 @@ public:
     int Height() const { return height_; }
     int BitCount() const { return bitCount_; }
     bool IsDibSection() const { return dibSection_; }
+    // Whether the pixel memory holds the bottom row first (a DIB section of positive height).
+    bool IsBottomUp() const { return bottomUp_; }
     // Bytes per row in the pixel memory.
     int Stride() const { return stride_; }
     BitmapDimensions Dimensions() const { return {width_, height_, bitCount_}; }
@@ -73,6 +75,9 @@ public:
     // Sets the pixel to `color`, or to the nearest colour of the table on an indexed surface;
     // false outside.
     bool SetPixel(int x, int y, ColorRef color);
+    // Sets every pixel of the width x height block at (x, y) as SetPixel would; the block is
+    // clipped to the surface.
+    void Fill(int x, int y, int width, int height, ColorRef color);
 
     // Copies a width x height block of `source` at (sourceX, sourceY) to (x, y), each pixel
     // converted to this surface's depth (to an indexed surface: the nearest colour of its table).

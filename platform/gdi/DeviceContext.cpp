@@ -1,5 +1,7 @@
 #include "platform/gdi/DeviceContext.h"
 
+#include <algorithm>
+
 namespace gdi {
 
 std::unique_ptr<DeviceContext> DeviceContext::Screen() {
@@ -40,6 +42,18 @@ bool BitBlt(DeviceContext& target, int x, int y, int width, int height, const De
             int sourceX, int sourceY) {
     if (!target.Selected() || !source.Selected()) return false;
     target.Selected()->CopyBlock(x, y, width, height, *source.Selected(), sourceX, sourceY);
+    return true;
+}
+
+bool FillRect(DeviceContext& target, const Rect& area, ColorRef color) {
+    const BitmapHandle& bitmap = target.Selected();
+    if (!bitmap) return false;
+    // Only the part on the bitmap matters; clipping first keeps the numbers small.
+    const int left = std::max(area.left, 0);
+    const int top = std::max(area.top, 0);
+    const int right = std::min(area.right, bitmap->Width());
+    const int bottom = std::min(area.bottom, bitmap->Height());
+    if (left < right && top < bottom) bitmap->Fill(left, top, right - left, bottom - top, color);
     return true;
 }
 

@@ -4,6 +4,7 @@
 
 #include "platform/gdi/Bitmap.h"
 #include "platform/gdi/Color.h"
+#include "platform/gdi/Rect.h"
 
 namespace gdi {
 
@@ -51,5 +52,9 @@ private:
 // is the screen.
 bool BitBlt(DeviceContext& target, int x, int y, int width, int height, const DeviceContext& source,
             int sourceX, int sourceY);
+
+// FillRect with a solid brush of `color`: every pixel of `area` (clipped to the bitmap) takes the
+// colour, or the nearest colour of an indexed bitmap's table. False on the screen.
+bool FillRect(DeviceContext& target, const Rect& area, ColorRef color);
 
 }  // namespace gdi
