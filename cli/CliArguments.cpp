@@ -1,5 +1,6 @@
 #include "cli/CliArguments.h"
 
+#include <string>
 #include <vector>
 
 namespace cli {

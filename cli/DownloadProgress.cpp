@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <string>
+#include <utility>
 
 #include "app/Controls.h"
 #include "cli/TerminalText.h"

@@ -1,7 +1,11 @@
 #include "cli/RunCli.h"
 
 #include <memory>
+#include <optional>
+#include <string>
 #include <string_view>
+#include <system_error>
+#include <utility>
 #include <vector>
 
 #include "app/Application.h"
