@@ -1,6 +1,6 @@
 #include <algorithm>
 #include <cstring>
-#include <limits>
+#include <new>
 
 #include "imaging/BitmapObject.h"
 #include "platform/gdi/Limits.h"
@@ -118,9 +118,13 @@ bool BitmapObject::Attach(gdi::BitmapHandle dib, const ByteSet& record) {
     }
     std::unique_ptr<gdi::DeviceContext> dc = screenDc_->CreateCompatible();
     if (!dc->Select(dib)) return false;
+    try {
+        dibRecord_ = record;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
     memoryDc_ = std::move(dc);
     dib_ = std::move(dib);
-    dibRecord_ = record;
     return true;
 }
 

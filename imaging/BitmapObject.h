@@ -53,7 +53,9 @@ struct DrawToArgs {
 // rows bottom row first) that mirrors the surface's pixel memory and serialises as a BMP file.
 // The object measures itself by its record. It owns its surface, contexts and buffers; it is used
 // by one thread at a time and never copied. Nothing here throws: failures give false, 0 or an
-// empty value, and a failed load leaves the object empty.
+// empty value, and a failed load leaves the object empty. The operations that reach the display
+// (CaptureScreen, CaptureWindow, LoadFromClipboard, CopyToClipboard, PaintToWindow) are defined
+// in the imaging_capture library, which a program calling them links; the rest need no display.
 class BitmapObject {
 public:
     // Builds the three colour tables and takes the screen's context.

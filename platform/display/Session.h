@@ -71,7 +71,8 @@ public:
     // screen; otherwise only the parts on the screen are the window's, parts covered by another
     // window are what the server gives for them (black on Xvfb) and parts off the screen are
     // black. X has no way to make another program's window paint itself into our bitmap. Null
-    // for an unknown or unmapped window, or one whose visual is not true colour.
+    // for an unknown or unmapped window, one whose visual is not true colour, or one larger than
+    // platform/gdi/Limits.h allows.
     gdi::BitmapHandle RenderWindow(WindowId window) const;
 
     // SetDIBitsToDevice at (0, 0) of the window: `picture` drawn straight into the window's
