@@ -13,7 +13,7 @@ namespace {
 using capturetest::ColorOf;
 using capturetest::IsEmpty;
 using capturetest::PictureIs;
-using capturetest::WindowSpec;
+using capturetest::WindowLayout;
 using gdi::MakeColor;
 using imaging::BitmapObject;
 

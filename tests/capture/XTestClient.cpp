@@ -68,34 +68,34 @@ XTestClient::~XTestClient() {
     Sync();
 }
 
-xcb_window_t XTestClient::CreateWindow(const WindowSpec& spec, bool mapped) {
+xcb_window_t XTestClient::CreateWindow(const WindowLayout& layout, bool mapped) {
     xcb_connection_t* c = connection_.get();
     const xcb_window_t window = xcb_generate_id(c);
     // Values in the order of their mask bits.
     std::uint32_t mask = 0;
     std::vector<std::uint32_t> values;
-    if (spec.noBackground) {
+    if (layout.noBackground) {
         mask |= XCB_CW_BACK_PIXMAP;
         values.push_back(XCB_BACK_PIXMAP_NONE);
     } else {
         mask |= XCB_CW_BACK_PIXEL;
-        values.push_back(spec.color);
+        values.push_back(layout.color);
     }
     mask |= XCB_CW_BORDER_PIXEL;
-    values.push_back(spec.borderColor);
-    if (spec.backingStore) {
+    values.push_back(layout.borderColor);
+    if (layout.backingStore) {
         mask |= XCB_CW_BACKING_STORE;
         values.push_back(XCB_BACKING_STORE_ALWAYS);
     }
     // No window manager runs on the test server; this keeps one from moving the window anyway.
     mask |= XCB_CW_OVERRIDE_REDIRECT;
-    values.push_back(spec.parent == XCB_WINDOW_NONE ? 1 : 0);
+    values.push_back(layout.parent == XCB_WINDOW_NONE ? 1 : 0);
     xcb_create_window(c, XCB_COPY_FROM_PARENT, window,
-                      spec.parent == XCB_WINDOW_NONE ? screen_->root : spec.parent,
-                      static_cast<std::int16_t>(spec.x), static_cast<std::int16_t>(spec.y),
-                      static_cast<std::uint16_t>(spec.width),
-                      static_cast<std::uint16_t>(spec.height),
-                      static_cast<std::uint16_t>(spec.border), XCB_WINDOW_CLASS_INPUT_OUTPUT,
+                      layout.parent == XCB_WINDOW_NONE ? screen_->root : layout.parent,
+                      static_cast<std::int16_t>(layout.x), static_cast<std::int16_t>(layout.y),
+                      static_cast<std::uint16_t>(layout.width),
+                      static_cast<std::uint16_t>(layout.height),
+                      static_cast<std::uint16_t>(layout.border), XCB_WINDOW_CLASS_INPUT_OUTPUT,
                       screen_->root_visual, mask, values.data());
     windows_.push_back(window);
     if (mapped) xcb_map_window(c, window);

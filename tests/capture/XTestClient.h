@@ -13,7 +13,7 @@
 // clipboard.
 namespace capturetest {
 
-struct WindowSpec {
+struct WindowLayout {
     int x = 0;
     int y = 0;
     int width = 1;
@@ -41,7 +41,7 @@ public:
     xcb_connection_t* Connection() const { return connection_.get(); }
 
     // A new window, mapped unless `mapped` is false; destroyed with the client.
-    xcb_window_t CreateWindow(const WindowSpec& spec, bool mapped = true);
+    xcb_window_t CreateWindow(const WindowLayout& layout, bool mapped = true);
     void Map(xcb_window_t window);
     void Unmap(xcb_window_t window);
     // An id that named a window of this client a moment ago and names none now.

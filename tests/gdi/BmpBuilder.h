@@ -12,7 +12,7 @@ namespace bmptest {
 
 using Bytes = std::vector<std::uint8_t>;
 
-struct BmpSpec {
+struct BmpShape {
     std::uint32_t headerSize = 40;  // 12 (core), 40, 52, 56, 108 or 124
     std::int32_t width = 1;
     std::int32_t height = 1;  // negative: top row first
@@ -39,7 +39,7 @@ inline void Set32(Bytes& out, std::size_t at, std::uint32_t v) {
     for (int i = 0; i < 4; ++i) out[at + i] = (v >> (8 * i)) & 0xFF;
 }
 
-inline Bytes BuildBmp(const BmpSpec& s) {
+inline Bytes BuildBmp(const BmpShape& s) {
     Bytes out{'B', 'M'};
     Put32(out, 0);  // size, patched below
     Put32(out, 0);

@@ -12,7 +12,7 @@
 #include "platform/gdi/BmpReader.h"
 #include "tests/gdi/BmpBuilder.h"
 
-using bmptest::BmpSpec;
+using bmptest::BmpShape;
 using bmptest::BuildBmp;
 using bmptest::Bytes;
 using gdi::ColorRef;
@@ -33,7 +33,7 @@ constexpr RgbQuad Quad(std::uint8_t r, std::uint8_t g, std::uint8_t b) { return 
 // A small picture, its file, and its pixels top row first.
 struct ValidCase {
     const char* name;
-    BmpSpec spec;
+    BmpShape layout;
     std::vector<std::vector<ColorRef>> rows;
 };
 
@@ -190,7 +190,7 @@ class BmpReaderValid : public testing::TestWithParam<ValidCase> {};
 
 TEST_P(BmpReaderValid, DecodesToTheDisplayFormat) {
     const ValidCase& c = GetParam();
-    const gdi::BitmapHandle bitmap = gdi::DecodeBmp(BuildBmp(c.spec));
+    const gdi::BitmapHandle bitmap = gdi::DecodeBmp(BuildBmp(c.layout));
     ASSERT_NE(bitmap, nullptr);
     EXPECT_EQ(bitmap->BitCount(), 32);
     EXPECT_FALSE(bitmap->IsDibSection());
@@ -206,7 +206,7 @@ TEST_P(BmpReaderValid, DecodesToTheDisplayFormat) {
 // Every strict prefix of a good file is a file cut short, and every one-byte change is a file
 // from a hostile source: the first must be refused, neither may touch memory it does not own.
 TEST_P(BmpReaderValid, CutOrChangedFilesAreSafe) {
-    const Bytes file = BuildBmp(GetParam().spec);
+    const Bytes file = BuildBmp(GetParam().layout);
     for (std::size_t length = 0; length < file.size(); ++length) {
         const Bytes cut(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(length));
         EXPECT_EQ(gdi::DecodeBmp(cut), nullptr) << "length " << length;
