@@ -77,8 +77,9 @@ public:
 
     // Ends the running worker: asks it to stop (a download's transfer is aborted and its partial
     // file removed) and waits for it at most `grace`. Afterwards no action starts any more. True
-    // when no worker is left; false when it is still inside a feed or play-page request that
-    // cannot be interrupted (the walk writes no file, so ending the process then loses nothing).
+    // when no worker is left; false when it has not ended within `grace` (every request of the
+    // walk and the download is aborted by the stop, so this is a safety net: the walk writes no
+    // file, so ending the process then loses nothing).
     // Close the window's operations first, so a worker waiting for the window is released.
     bool Shutdown(std::chrono::milliseconds grace = std::chrono::milliseconds(1500));
 
@@ -107,8 +108,9 @@ private:
     void StartWorker(Routine routine);
     void SetActionButtonsEnabled(bool enabled);
 
-    // Page PageCursor of the user the UID box holds, unwrapped into PageText.
-    void FetchFeedPage();
+    // Page PageCursor of the user the UID box holds, unwrapped into PageText. A stop request
+    // aborts the request (the page is then empty).
+    void FetchFeedPage(std::stop_token stop = {});
     void ShowUserInfo();
     int ComputeLastPage();
     void CollectSongs(std::stop_token stop);

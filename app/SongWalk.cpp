@@ -34,7 +34,7 @@ void Application::CollectSongs(std::stop_token stop) {
     const Text pattern(R"re(playurl":"(.*?)")re");
     const Text waiting = "等待下载"_gbk;
     while (!stop.stop_requested() && state_.PageCursor <= state_.LastPage) {
-        FetchFeedPage();
+        FetchFeedPage(stop);
         JsonDocument& feed = *state_.FeedDocument;
         feed.Parse(state_.PageText);
         const int count = feed.GetNode(Text("data")).GetNode(Text("ugclist")).GetCount();

@@ -15,10 +15,10 @@ constexpr int kAvatarSide = 56;
 
 }  // namespace
 
-void Application::FetchFeedPage() {
+void Application::FetchFeedPage(std::stop_token stop) {
     const Text uid = window_.EditText(controls::kUidBox);
     const std::string address = FeedAddress(config_.serviceHost, state_.PageCursor, uid);
-    const ByteSet body = http::ComRequest({.url = Text(address), .method = 0});
+    const ByteSet body = http::ComRequest({.url = Text(address), .method = 0, .stop = stop});
     state_.PageText = UnwrapFeedBody(body);
 }
 

@@ -1,6 +1,7 @@
 #include "http/ComRequest.h"
 
 #include <optional>
+#include <stop_token>
 
 #include "automation/Automation.h"
 #include "http/Base64.h"
@@ -131,6 +132,8 @@ ByteSet ComRequest(const ComRequestArgs& args) {
         }
     }
 
+    // The callback may run on another thread; the object's Abort is safe there.
+    const std::stop_callback abortOnStop(args.stop, [&request] { CallMethod(request, "Abort"); });
     const ByteSet postBytes = args.postBytes.value_or(ByteSet());
     if (!postBytes.empty()) {
         CallMethod(request, "Send", {postBytes});

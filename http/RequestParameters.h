@@ -2,6 +2,7 @@
 
 #include <array>
 #include <optional>
+#include <stop_token>
 #include <string_view>
 
 #include "automation/Automation.h"
@@ -44,6 +45,9 @@ struct RequestParameters {
     std::optional<bool> mergeCookies;                    // true when omitted
     std::optional<bool> addDefaultHeaders;               // true when omitted
     std::optional<bool> normalizeHeaderNames;            // true when omitted
+    // A stop request aborts the transfer (ComRequest only): it ends as a failed one, and the
+    // request object stays aborted.
+    std::stop_token stop;
 };
 
 }  // namespace http

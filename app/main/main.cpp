@@ -30,8 +30,9 @@ int main(int argc, char** argv) {
     window.show();
     const int status = application.exec();
     if (!workersEnded) {
-        // A walk is still inside a request that cannot be interrupted. It writes no file, so
-        // the process ends now instead of waiting for the request's time-out.
+        // A worker did not end within the grace time although its requests were aborted. The
+        // walk writes no file and a download removes its partial file on abort, so the process
+        // ends now instead of waiting for it.
         std::fflush(nullptr);
         std::_Exit(status);
     }

@@ -1,3 +1,7 @@
+#include <chrono>
+#include <stop_token>
+#include <thread>
+
 #include <gtest/gtest.h>
 
 #include "automation/Automation.h"
@@ -126,6 +130,24 @@ TEST_F(ComRequestTest, CookiesSentCollectedAndMerged) {
     Text deleted("a=1; keep=1");
     ComRequest({.url = site_->Plain("/cookies/deleted"), .sendCookies = &deleted});
     EXPECT_EQ(deleted, Text("keep=1"));
+}
+
+TEST_F(ComRequestTest, AStopRequestAbortsAStalledTransfer) {
+    RawServer stalled([](RawConnection& connection) { connection.WaitForClientClose(); });
+    std::stop_source stop;
+    std::thread stopper([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        stop.request_stop();
+    });
+    int status = -1;
+    // The time-out is weeks long: without the abort the test would hang.
+    const ByteSet body = ComRequest({.url = Text(stalled.Url("/")),
+                                     .statusCode = &status,
+                                     .timeoutSeconds = 2000000,
+                                     .stop = stop.get_token()});
+    stopper.join();
+    EXPECT_TRUE(body.empty());
+    EXPECT_EQ(status, 0);
 }
 
 TEST_F(ComRequestTest, FailedRequestsGiveEmptyValues) {

@@ -4,6 +4,7 @@
 #include <climits>
 #include <cmath>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <utility>
 #include <vector>
@@ -64,6 +65,11 @@ public:
                                   std::span<const Variant> args) override {
         const bool call = kind == InvokeKind::Method;
         const bool read = kind == InvokeKind::PropertyGet || call;
+        // Abort is the one member another thread may call: it touches nothing but abort_.
+        if (call && IsMember(member, "Abort")) {
+            abort_.request_stop();
+            return Variant{};
+        }
         if (call && IsMember(member, "SetTimeouts")) return SetTimeouts(args);
         if (call && IsMember(member, "SetProxy")) return SetProxy(args);
         if (call && IsMember(member, "Open")) return Open(args);
@@ -201,6 +207,7 @@ private:
         request.cookies = cookies_;
         request.connectTimeout = connectTimeout_;
         request.stallTimeout = stallTimeout_;
+        request.stop = abort_.get_token();
 
         response_.reset();
         net::Transfer transfer(std::move(request));
@@ -263,6 +270,7 @@ private:
     std::optional<std::pair<std::string, std::string>> proxyUser_;
 
     std::optional<Response> response_;  // the last Send's answer
+    std::stop_source abort_;            // once aborted, every transfer of this object fails
 };
 
 }  // namespace
