@@ -1,5 +1,6 @@
-// One QApplication for the whole test program, on the offscreen platform, so the real main
-// window runs without a display.
+// One QApplication for the whole test program, on the offscreen platform, so the real windows
+// run without a display. Linked into a test program as objects (offscreen_qt_environment), since
+// nothing refers to it by name.
 
 #include <memory>
 
@@ -18,7 +19,7 @@ public:
 
 private:
     int argc_ = 1;
-    char name_[10] = "app_tests";
+    char name_[6] = "tests";
     char* argv_[2] = {name_, nullptr};
     std::unique_ptr<QApplication> application_;
 };
